@@ -1,0 +1,129 @@
+// The VR815 serial protocol: frame layout, commands, and the units the
+// device keeps its settings in. Shared by the library and the simulated
+// device; the layout is written down in docs/protocol.md.
+#ifndef VR815_PROTOCOL_H
+#define VR815_PROTOCOL_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vr815::protocol {
+
+/// First byte of a frame from host to device.
+constexpr uint8_t kRequestMarker = 0xA5;
+/// First byte of a frame from device to host.
+constexpr uint8_t kReplyMarker = 0x5A;
+/// Marker, command, parameter (2 bytes), payload length (2 bytes).
+constexpr size_t kHeaderSize = 6;
+constexpr size_t kCrcSize = 2;
+constexpr size_t kMaxPayload = 1024;
+constexpr size_t kMaxFrame = kHeaderSize + kMaxPayload + kCrcSize;
+
+/// CRC-16/CCITT-FALSE (polynomial 0x1021, initial value 0xFFFF).
+uint16_t crc16(const uint8_t* data, size_t len);
+
+/// Appends one frame; false, and nothing appended, when the payload is
+/// longer than kMaxPayload.
+bool append_frame(std::vector<uint8_t>& out, uint8_t marker, uint8_t command,
+                  uint16_t param, const uint8_t* payload, size_t len);
+/// Appends one frame whose payload is the words, each little-endian.
+bool append_frame_words(std::vector<uint8_t>& out, uint8_t marker,
+                        uint8_t command, uint16_t param,
+                        const std::vector<uint32_t>& words);
+
+struct Frame {
+  uint8_t marker = 0;
+  uint8_t command = 0;
+  uint16_t param = 0;
+  std::vector<uint8_t> payload;
+};
+
+enum class Parse {
+  Complete,    ///< a whole, valid frame; size is its length in bytes
+  Incomplete,  ///< valid so far; size is the least total length still needed
+  Bad,         ///< not a frame: wrong marker, length beyond kMaxPayload, or a
+               ///< bad checksum; size is 1 (drop a byte to resynchronise)
+};
+
+struct ParseResult {
+  Parse outcome;
+  size_t size;
+};
+
+/// Reads a frame with the given marker from the start of buf (len bytes).
+/// Never reads past buf[len - 1]. Fills *out only when Complete.
+ParseResult parse_frame(const uint8_t* buf, size_t len, uint8_t marker,
+                        Frame* out);
+
+/// "A5 93 00 ..." : upper-case hex pairs separated by single blanks.
+std::string hex_text(const uint8_t* data, size_t len);
+
+/// Words of a payload, little-endian; the payload length must be a multiple
+/// of four, else the result is empty.
+std::vector<uint32_t> payload_words(const std::vector<uint8_t>& payload);
+
+/// The protocol's commands, with the payload lengths in bytes that a request
+/// carries and that a successful reply carries.
+struct Command {
+  uint8_t code;
+  const char* name;
+  size_t request_bytes;
+  size_t reply_bytes;
+};
+
+const Command* find_command(uint8_t code);
+const Command* find_command(std::string_view name);
+const std::vector<Command>& commands();
+
+/// Device status values of the simulated device and their meaning; a real
+/// device's other non-zero statuses pass through the library unchanged.
+constexpr int16_t kStatusOk = 0;
+constexpr int16_t kStatusUnknownCommand = 1;
+constexpr int16_t kStatusBadParameter = 2;
+constexpr int16_t kStatusBadLength = 3;
+
+/// READ_TIMING reply: seven words.
+enum TimingWord : size_t {
+  kDelayLow,
+  kDelayHigh,
+  kWidthLow,
+  kWidthHigh,
+  kTriggerMode,    ///< wire trigger mode
+  kPeriodTicks,    ///< trigger period in 4 ns ticks
+  kChannelEnable,  ///< 1 when the channel's output is on
+  kTimingWords
+};
+
+/// Clock of the trigger period: 4 ns ticks.
+constexpr double kTicksPerSecond = 250e6;
+/// Resolution of delay and width: 10 ps, 100 counts per ns.
+constexpr int64_t kCountsPerNs = 100;
+
+/// Period in ticks for a frequency; false when no period of 1 to 2^32-1
+/// ticks gives it (zero, negative, not finite, too high or too low).
+bool period_ticks_from_hz(double hz, uint32_t* ticks);
+double hz_from_period_ticks(uint32_t ticks);
+/// 10 ps count for a time in ns; false when negative or beyond 64 bits.
+bool counts_from_ns(int64_t ns, uint64_t* counts);
+/// Whole ns of a 10 ps count (rounded down).
+int64_t ns_from_counts(uint64_t counts);
+
+/// Wire value of a library trigger mode, and back; false for a mode the
+/// other side does not know.
+bool wire_trigger_mode(int32_t mode, uint16_t* wire);
+bool api_trigger_mode(uint32_t wire, int32_t* mode);
+
+/// SET_CHANNEL's parameter: channel in the high byte, enable in the low one.
+constexpr uint16_t channel_param(uint8_t channel, uint8_t enable) {
+  return static_cast<uint16_t>((channel << 8) | enable);
+}
+
+/// READ_TEMP carries the temperature in thousandths of a degree Celsius.
+constexpr int32_t kMilliCelsiusPerCelsius = 1000;
+
+}  // namespace vr815::protocol
+
+#endif  // VR815_PROTOCOL_H

@@ -1,0 +1,34 @@
+// A serial line opened for exclusive use, raw 8N1. One implementation per
+// platform: serial_port-posix.cpp, serial_port-win32.cpp.
+#ifndef VR815_SERIAL_PORT_H
+#define VR815_SERIAL_PORT_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vr815 {
+
+struct SerialPort;
+
+/// Opens the port by name ("COM<n>" or a device path) at the baud rate, for
+/// exclusive use. Null when it cannot be opened, is in use, is not a serial
+/// device, or the rate is not one the system can set.
+SerialPort* serial_open(const char* name, int32_t baud);
+void serial_close(SerialPort* port);
+
+/// Drops whatever the line has received and not yet been read.
+void serial_discard_input(SerialPort* port);
+
+enum class IoResult { Ok, Timeout, LineError };
+
+/// Writes all len bytes within timeout_ms.
+IoResult serial_write(SerialPort* port, const uint8_t* data, size_t len,
+                      int timeout_ms);
+/// Reads at least one and at most len bytes, waiting up to timeout_ms for
+/// the first; *got is the number read. A hang-up is a LineError.
+IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len,
+                     int timeout_ms, size_t* got);
+
+}  // namespace vr815
+
+#endif  // VR815_SERIAL_PORT_H
