@@ -1,0 +1,55 @@
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <utility>
+
+#include "number_text.h"
+#include "port_names.h"
+#include "port_selection.h"
+
+namespace {
+
+bool is_com_port_name(const char* name, size_t len) {
+  if (len <= 3) return false;
+  static const char kPrefix[] = "COM";
+  for (size_t i = 0; i < 3; ++i) {
+    if (std::toupper(static_cast<unsigned char>(name[i])) != kPrefix[i]) {
+      return false;
+    }
+  }
+  for (size_t i = 3; i < len; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> com_ports_from_names(const char* names, size_t size) {
+  std::vector<std::pair<int32_t, std::string>> found;
+  size_t pos = 0;
+  while (pos < size && names[pos] != '\0') {
+    const void* end = std::memchr(names + pos, '\0', size - pos);
+    if (end == nullptr) break;
+    const size_t len = static_cast<size_t>(static_cast<const char*>(end) -
+                                           (names + pos));
+    if (is_com_port_name(names + pos, len)) {
+      std::string name(names + pos, len);
+      found.emplace_back(read_int32_saturating(name.c_str() + 3),
+                         std::move(name));
+    }
+    pos += len + 1;
+  }
+  std::stable_sort(found.begin(), found.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> ports;
+  ports.reserve(found.size());
+  for (auto& entry : found) ports.push_back(std::move(entry.second));
+  return ports;
+}
+
+std::vector<std::string> EnumerateComPorts() {
+  std::vector<char> names(kDeviceNameBufferSize, '\0');
+  if (!read_device_names(names.data(), names.size())) return {};
+  return com_ports_from_names(names.data(), names.size());
+}
