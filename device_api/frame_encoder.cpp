@@ -1,0 +1,32 @@
+// VR815DDG: the protocol's request frames, built and printed without a device.
+#include <cstdio>
+
+#include "VR815_DLL.h"
+#include "protocol.h"
+
+namespace proto = vr815::protocol;
+
+void VR815DDG::BuildFrame(uint8_t cmd, uint16_t param, const uint8_t* data,
+                          int32_t len, std::vector<uint8_t>& frame) {
+  const size_t n = (data == nullptr || len <= 0) ? 0 : static_cast<size_t>(len);
+  proto::append_frame(frame, proto::kRequestMarker, cmd, param,
+                      n == 0 ? nullptr : data, n);
+}
+
+void VR815DDG::BuildFrameU32(uint8_t cmd, uint16_t param,
+                             const std::vector<uint32_t>& words,
+                             std::vector<uint8_t>& frame) {
+  proto::append_frame_words(frame, proto::kRequestMarker, cmd, param, words);
+}
+
+void VR815DDG::DumpFrame(const std::vector<uint8_t>& frame,
+                         const char* label) {
+  // One formatted write per line, on the same stream the harness prints its
+  // labels with, so label and frame keep their order however stdout is
+  // buffered or redirected.
+  const std::string hex = proto::hex_text(frame.data(), frame.size());
+  if (label != nullptr) std::fputs(label, stdout);
+  std::fputs(hex.c_str(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}

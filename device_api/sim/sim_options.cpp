@@ -1,0 +1,144 @@
+#include "sim_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "protocol.h"
+
+namespace vr815::sim {
+
+namespace {
+
+/// Longest answer delay: far beyond any reply timeout, short of a hang.
+constexpr long kMaxDelayMs = 60000;
+/// Temperatures the device can report.
+constexpr double kMinCelsius = -273.15;
+constexpr double kMaxCelsius = 1000.0;
+
+/// Whole decimal number, the entire text, within [lo, hi].
+bool whole_number(const std::string& text, long long lo, long long hi,
+                  long long* value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const long long v = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || v < lo || v > hi) return false;
+  *value = v;
+  return true;
+}
+
+bool celsius(const std::string& text, double* value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(text.c_str(), &end);
+  if (errno != 0 || *end != '\0' || !std::isfinite(v) || v < kMinCelsius ||
+      v > kMaxCelsius) {
+    return false;
+  }
+  *value = v;
+  return true;
+}
+
+bool fail_entry(const std::string& text, FailTable* fails) {
+  const size_t eq = text.find('=');
+  if (eq == std::string::npos) return false;
+  const protocol::Command* cmd =
+      protocol::find_command(std::string_view(text).substr(0, eq));
+  long long code = 0;
+  if (cmd == nullptr ||
+      !whole_number(text.substr(eq + 1), std::numeric_limits<int16_t>::min(),
+                    std::numeric_limits<int16_t>::max(), &code) ||
+      code == 0) {
+    return false;
+  }
+  (*fails)[cmd->code] = static_cast<int16_t>(code);
+  return true;
+}
+
+ParsedOptions error(std::string text) {
+  ParsedOptions p;
+  p.outcome = ParseOutcome::Error;
+  p.error = std::move(text);
+  return p;
+}
+
+}  // namespace
+
+ParsedOptions parse_options(const std::vector<std::string>& args) {
+  ParsedOptions parsed;
+  Options& o = parsed.options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help") {
+      parsed.outcome = ParseOutcome::Help;
+      return parsed;
+    }
+    if (arg == "--silent") {
+      o.silent = true;
+      continue;
+    }
+    if (arg == "--corrupt") {
+      o.corrupt = true;
+      continue;
+    }
+    if (arg == "--noise") {
+      o.noise = true;
+      continue;
+    }
+    const bool takes_value = arg == "--fail" || arg == "--hangup-after" ||
+                             arg == "--temperature" || arg == "--log" ||
+                             arg == "--delay-ms";
+    if (!takes_value) return error("unknown option '" + arg + "'");
+    if (i + 1 == args.size()) return error(arg + " needs a value");
+    const std::string& value = args[++i];
+    long long n = 0;
+    double c = 0.0;
+    bool good = true;
+    if (arg == "--fail") {
+      good = fail_entry(value, &o.fails);
+    } else if (arg == "--hangup-after") {
+      good = whole_number(value, 1, std::numeric_limits<int32_t>::max(), &n);
+      o.hangup_after = static_cast<uint64_t>(n);
+    } else if (arg == "--delay-ms") {
+      good = whole_number(value, 0, kMaxDelayMs, &n);
+      o.delay_ms = static_cast<int>(n);
+    } else if (arg == "--temperature") {
+      good = celsius(value, &c);
+      o.milli_celsius = static_cast<int32_t>(std::lround(c * 1000.0));
+    } else {
+      good = !value.empty();
+      o.log_path = value;
+    }
+    if (!good) return error("bad value '" + value + "' for " + arg);
+  }
+  return parsed;
+}
+
+const char* usage_text() {
+  return "usage: vr815-sim [options]\n"
+         "Simulated VR815 on a pseudo-terminal. Prints the terminal's path as\n"
+         "its first line, then answers the protocol until SIGTERM or SIGINT.\n"
+         "\n"
+         "  --silent              read every frame, never answer\n"
+         "  --fail NAME=CODE      answer command NAME (e.g. SET_DELAY) with\n"
+         "                        device status CODE (-32768..32767, not 0);\n"
+         "                        repeatable\n"
+         "  --corrupt             every answer carries a bad checksum\n"
+         "  --noise               send a few bytes of noise before each answer\n"
+         "  --delay-ms N          answer N ms after the request (0..60000)\n"
+         "  --hangup-after N      close the line when frame N arrives,\n"
+         "                        without answering it (N >= 1)\n"
+         "  --temperature C       temperature to report (default 25.5)\n"
+         "  --log FILE            write each frame received to FILE, one line\n"
+         "                        of hex pairs per frame\n"
+         "  --help                print this text\n"
+         "\n"
+         "Exit status: 0 after SIGTERM or SIGINT or --help, 1 when the\n"
+         "pseudo-terminal or the log file cannot be opened, 2 for a bad\n"
+         "option.\n";
+}
+
+}  // namespace vr815::sim

@@ -1,0 +1,40 @@
+// Command line of vr815-sim.
+#ifndef VR815_SIM_OPTIONS_H
+#define VR815_SIM_OPTIONS_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device_state.h"
+
+namespace vr815::sim {
+
+struct Options {
+  bool silent = false;
+  bool corrupt = false;
+  bool noise = false;
+  FailTable fails;
+  uint64_t hangup_after = 0;  ///< 0: never
+  int32_t milli_celsius = 25500;
+  int delay_ms = 0;
+  std::string log_path;  ///< empty: no log
+};
+
+enum class ParseOutcome { Run, Help, Error };
+
+struct ParsedOptions {
+  ParseOutcome outcome = ParseOutcome::Run;
+  Options options;
+  std::string error;  ///< one line, without line end, for Error
+};
+
+/// Reads the arguments after the program name.
+ParsedOptions parse_options(const std::vector<std::string>& args);
+
+/// The text --help prints.
+const char* usage_text();
+
+}  // namespace vr815::sim
+
+#endif  // VR815_SIM_OPTIONS_H

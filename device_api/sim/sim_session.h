@@ -1,0 +1,49 @@
+// The simulated device's side of the line: bytes in, answers out.
+#ifndef VR815_SIM_SESSION_H
+#define VR815_SIM_SESSION_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device_state.h"
+#include "sim_options.h"
+
+namespace vr815::sim {
+
+/// Bytes --noise sends before each answer; none of them is a reply marker.
+constexpr uint8_t kNoise[] = {0x00, 0xFF, 0x3C};
+
+struct Session {
+  DeviceState device;
+  std::vector<uint8_t> pending;  ///< received bytes not yet a whole frame
+  uint64_t frames = 0;           ///< whole request frames received
+  bool hung_up = false;
+};
+
+/// What to do for one request frame received.
+struct Event {
+  std::string log_line;         ///< the frame as hex pairs, no line end
+  std::vector<uint8_t> answer;  ///< bytes to send; empty: no answer
+  bool hang_up = false;         ///< close the line instead of answering
+};
+
+/// The session at power-on, with the options' temperature.
+Session new_session(const Options& options);
+
+/// Takes bytes received from the line and gives one event per whole request
+/// frame, in order. Bytes that cannot start a frame (wrong marker, bad
+/// checksum, length beyond the maximum) are dropped one at a time until a
+/// frame starts. After a hang-up event nothing more is taken.
+std::vector<Event> take_bytes(Session& session, const Options& options,
+                              const uint8_t* data, size_t len);
+
+/// The bytes sent for an answer to the command: the reply frame, with noise
+/// before it and a bad checksum as the options ask.
+std::vector<uint8_t> answer_bytes(uint8_t command, const Answer& answer,
+                                  const Options& options);
+
+}  // namespace vr815::sim
+
+#endif  // VR815_SIM_SESSION_H

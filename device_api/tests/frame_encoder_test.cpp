@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "VR815_DLL.h"
+#include "frame_check_table.h"
+
+namespace {
+
+using vr815::test::frame_check_rows;
+using vr815::test::FrameRow;
+
+std::vector<uint8_t> build(const FrameRow& row) {
+  std::vector<uint8_t> frame;
+  if (row.words_frame) {
+    VR815DDG::BuildFrameU32(row.command, row.param, row.words, frame);
+  } else {
+    VR815DDG::BuildFrame(row.command, row.param, nullptr, 0, frame);
+  }
+  return frame;
+}
+
+std::string dump(const std::vector<uint8_t>& frame, const char* label) {
+  testing::internal::CaptureStdout();
+  VR815DDG::DumpFrame(frame, label);
+  return testing::internal::GetCapturedStdout();
+}
+
+TEST(FrameEncoder, BuildsTheFramesOfTheFrameCheckByteForByte) {
+  for (const FrameRow& row : frame_check_rows()) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(dump(build(row), nullptr), row.hex + "\n");
+  }
+}
+
+TEST(FrameEncoder, CommandCodesAreTheProtocolsCodes) {
+  const uint8_t codes[] = {
+      VR815DDG::READ_TEMP,     VR815DDG::READ_TIMING,
+      VR815DDG::SET_TRIGGER,   VR815DDG::SET_TRIG_FREQ,
+      VR815DDG::SET_CHANNEL,   VR815DDG::SET_DELAY,
+      VR815DDG::SET_PULSE_WIDTH, VR815DDG::SET_GLOBAL_OUTPUT,
+      VR815DDG::SOFTWARE_TRIG};
+  size_t i = 0;
+  for (const FrameRow& row : frame_check_rows()) {
+    EXPECT_EQ(codes[i++], row.command) << row.name;
+  }
+}
+
+TEST(FrameEncoder, AppendsExactlyOneFrameAfterWhatIsThere) {
+  const FrameRow& a = vr815::test::frame_row("READ_TEMP");
+  const FrameRow& b = vr815::test::frame_row("SET_DELAY");
+  std::vector<uint8_t> frame = build(a);
+  VR815DDG::BuildFrameU32(b.command, b.param, b.words, frame);
+  EXPECT_EQ(dump(frame, nullptr), a.hex + " " + b.hex + "\n");
+}
+
+TEST(FrameEncoder, BuildFrameCarriesDataAndTakesBadLengthsAsNone) {
+  const uint8_t data[] = {0xE8, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+  std::vector<uint8_t> with_data;
+  VR815DDG::BuildFrame(VR815DDG::SET_DELAY, 1, data, sizeof data, with_data);
+  EXPECT_EQ(dump(with_data, nullptr),
+            vr815::test::frame_row("SET_DELAY").hex + "\n");
+
+  const std::string empty_frame = vr815::test::frame_row("READ_TEMP").hex;
+  for (const int32_t len : {0, -1, INT32_MIN}) {
+    std::vector<uint8_t> frame;
+    VR815DDG::BuildFrame(VR815DDG::READ_TEMP, 0, data, len, frame);
+    EXPECT_EQ(dump(frame, nullptr), empty_frame + "\n") << len;
+  }
+  std::vector<uint8_t> null_data;
+  VR815DDG::BuildFrame(VR815DDG::READ_TEMP, 0, nullptr, 8, null_data);
+  EXPECT_EQ(dump(null_data, nullptr), empty_frame + "\n");
+}
+
+TEST(FrameEncoder, AppendsNothingForMoreThanAFrameHolds) {
+  std::vector<uint8_t> big(1025, 0x11);
+  std::vector<uint8_t> frame;
+  VR815DDG::BuildFrame(VR815DDG::SET_DELAY, 1, big.data(),
+                       static_cast<int32_t>(big.size()), frame);
+  EXPECT_TRUE(frame.empty());
+  VR815DDG::BuildFrameU32(VR815DDG::SET_DELAY, 1,
+                          std::vector<uint32_t>(257, 1), frame);
+  EXPECT_TRUE(frame.empty());
+  VR815DDG::BuildFrameU32(VR815DDG::SET_DELAY, 1,
+                          std::vector<uint32_t>(256, 1), frame);
+  EXPECT_EQ(frame.size(), 6u + 1024u + 2u);
+}
+
+TEST(FrameEncoder, DumpPrintsTheLabelFirstAndEndsTheLine) {
+  const std::vector<uint8_t> frame = {0x00, 0x0F, 0xA5, 0xFF};
+  EXPECT_EQ(dump(frame, "  [Frame] X: "), "  [Frame] X: 00 0F A5 FF\n");
+  EXPECT_EQ(dump({}, "empty: "), "empty: \n");
+}
+
+}  // namespace

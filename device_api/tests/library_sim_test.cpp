@@ -1,0 +1,226 @@
+// The library as the harness uses it, against vr815-sim over a pseudo-terminal.
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "VR815_DLL.h"
+#include "frame_check_table.h"
+#include "sim_process.h"
+
+namespace {
+
+using vr815::test::frame_row;
+using vr815::test::SimProcess;
+using Clock = std::chrono::steady_clock;
+
+/// Slack over the documented bound for a loaded machine.
+constexpr int kSlackMs = 150;
+
+/// A simulated device with a log, and the library's handle on its line.
+struct Line {
+  explicit Line(const std::vector<std::string>& options = {})
+      : sim(options, true),
+        handle(vr815_init(sim.port().c_str(), 115200)) {}
+  ~Line() { vr815_close(handle); }
+  std::string last_frame() const {
+    const std::vector<std::string> lines = sim.log_lines();
+    return lines.empty() ? std::string() : lines.back();
+  }
+  SimProcess sim;
+  void* handle;
+};
+
+int64_t ms_since(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
+                                                               start)
+      .count();
+}
+
+struct Timing {
+  int64_t delay = -1;
+  int64_t width = -1;
+  int32_t mode = -1;
+  double hz = -1.0;
+};
+
+int32_t read_timing(void* h, Timing* t) {
+  return vr815_read_timing_config(h, 1, &t->delay, &t->width, &t->mode,
+                                  &t->hz);
+}
+
+TEST(LibraryOverPty, EachCallSendsTheFrameCheckFrameAndReadsBack) {
+  Line line;
+  ASSERT_NE(line.handle, nullptr) << line.sim.port();
+  void* h = line.handle;
+
+  Timing t;
+  ASSERT_EQ(read_timing(h, &t), VR815_OK);
+  EXPECT_EQ(line.last_frame(), "A5 C1 01 00 00 00 64 43");
+  EXPECT_EQ(t.delay, 0);
+  EXPECT_EQ(t.width, 0);
+  EXPECT_EQ(t.mode, VR815_TRIG_INTERNAL);
+  EXPECT_EQ(t.hz, 1000.0);
+
+  float celsius = 0.0f;
+  const struct {
+    const char* frame;
+    std::function<int32_t()> call;
+  } steps[] = {
+      {"READ_TEMP", [&] { return vr815_read_temperature(h, &celsius); }},
+      {"SET_TRIG_FREQ", [&] { return vr815_set_trigger_freq(h, 1000.0); }},
+      {"SET_CHANNEL", [&] { return vr815_set_output_channel(h, 1, 1); }},
+      {"SET_DELAY", [&] { return vr815_set_delay(h, 1, 10); }},
+      {"SET_PULSE_WIDTH", [&] { return vr815_set_pulse_width(h, 1, 100); }},
+      {"SET_GLOBAL_OUTPUT", [&] { return vr815_set_global_output(h, 1); }},
+      {"SET_TRIGGER",
+       [&] { return vr815_set_trigger(h, VR815_TRIG_SOFTWARE); }},
+      {"SOFTWARE_TRIG", [&] { return vr815_software_trigger(h); }},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.frame);
+    EXPECT_EQ(step.call(), VR815_OK);
+    EXPECT_EQ(line.last_frame(), frame_row(step.frame).hex);
+  }
+  EXPECT_EQ(celsius, 25.5f);
+
+  t = Timing{};
+  ASSERT_EQ(read_timing(h, &t), VR815_OK);
+  EXPECT_EQ(t.delay, 10);
+  EXPECT_EQ(t.width, 100);
+  EXPECT_EQ(t.mode, VR815_TRIG_SOFTWARE);
+  EXPECT_EQ(t.hz, 1000.0);
+}
+
+TEST(LibraryOverPty, SettingsReadBackInTheirUnits) {
+  Line line({"--temperature", "-12.345"});
+  ASSERT_NE(line.handle, nullptr);
+  void* h = line.handle;
+  float celsius = 0.0f;
+  ASSERT_EQ(vr815_read_temperature(h, &celsius), VR815_OK);
+  EXPECT_EQ(celsius, -12.345f);
+
+  const struct {
+    int32_t mode;
+    double hz;
+    int64_t delay;
+    int64_t width;
+  } cases[] = {
+      {VR815_TRIG_EXTERNAL, 250e6, 0, 1},  // one tick: the highest rate
+      {VR815_TRIG_INTERNAL, 4.0, 123456789012, 7},
+      {VR815_TRIG_SOFTWARE, 1e6, 1, 999999},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(vr815_set_trigger(h, c.mode), VR815_OK);
+    ASSERT_EQ(vr815_set_trigger_freq(h, c.hz), VR815_OK);
+    ASSERT_EQ(vr815_set_delay(h, 1, c.delay), VR815_OK);
+    ASSERT_EQ(vr815_set_pulse_width(h, 1, c.width), VR815_OK);
+    Timing t;
+    ASSERT_EQ(read_timing(h, &t), VR815_OK);
+    EXPECT_EQ(t.mode, c.mode);
+    EXPECT_DOUBLE_EQ(t.hz, c.hz);
+    EXPECT_EQ(t.delay, c.delay);
+    EXPECT_EQ(t.width, c.width);
+  }
+}
+
+TEST(LibraryOverPty, FaultsBecomeFailureCodesWithinTheBound) {
+  const struct {
+    std::vector<std::string> options;
+    int32_t status;
+  } cases[] = {
+      {{"--fail", "READ_TEMP=7"}, 7},
+      {{"--fail", "READ_TEMP=-32768"}, -32768},
+      {{"--corrupt"}, VR815_ERR_BAD_REPLY},
+      {{"--noise"}, VR815_ERR_BAD_REPLY},
+      {{"--delay-ms", "100"}, VR815_OK},
+      {{"--delay-ms", "400"}, VR815_ERR_TIMEOUT},
+      {{"--silent"}, VR815_ERR_TIMEOUT},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options.front());
+    Line line(c.options);
+    ASSERT_NE(line.handle, nullptr);
+    float celsius = -99.0f;
+    const auto start = Clock::now();
+    EXPECT_EQ(vr815_read_temperature(line.handle, &celsius), c.status);
+    EXPECT_LE(ms_since(start), VR815_CALL_TIMEOUT_MS + kSlackMs);
+    EXPECT_EQ(celsius, c.status == VR815_OK ? 25.5f : -99.0f);
+    EXPECT_EQ(line.last_frame(), frame_row("READ_TEMP").hex);
+  }
+}
+
+TEST(LibraryOverPty, FailedCommandLeavesTheDeviceAsItWas) {
+  Line line({"--fail", "SET_DELAY=7", "--fail", "SET_PULSE_WIDTH=-2"});
+  ASSERT_NE(line.handle, nullptr);
+  void* h = line.handle;
+  EXPECT_EQ(vr815_set_delay(h, 1, 10), 7);
+  EXPECT_EQ(vr815_set_pulse_width(h, 1, 100), -2);
+  EXPECT_EQ(vr815_set_trigger(h, VR815_TRIG_SOFTWARE), VR815_OK);
+  Timing t;
+  ASSERT_EQ(read_timing(h, &t), VR815_OK);
+  EXPECT_EQ(t.delay, 0);
+  EXPECT_EQ(t.width, 0);
+  EXPECT_EQ(t.mode, VR815_TRIG_SOFTWARE);
+}
+
+TEST(LibraryOverPty, HangUpInMidCallIsALineErrorAtOnce) {
+  Line line({"--hangup-after", "2"});
+  ASSERT_NE(line.handle, nullptr);
+  float celsius = 0.0f;
+  EXPECT_EQ(vr815_read_temperature(line.handle, &celsius), VR815_OK);
+  for (int call = 2; call <= 3; ++call) {
+    SCOPED_TRACE(call);
+    const auto start = Clock::now();
+    EXPECT_EQ(vr815_software_trigger(line.handle), VR815_ERR_LINE);
+    EXPECT_LT(ms_since(start), VR815_REPLY_TIMEOUT_MS / 2);
+  }
+  EXPECT_EQ(line.sim.log_lines().size(), 2u);
+  EXPECT_EQ(line.sim.stop(), 0);
+}
+
+TEST(LibraryOverPty, OneDeviceServesOneSessionAfterAnother) {
+  SimProcess sim;
+  ASSERT_FALSE(sim.port().empty());
+  for (int session = 0; session < 3; ++session) {
+    void* h = vr815_init(sim.port().c_str(), 115200);
+    ASSERT_NE(h, nullptr) << session;
+    float celsius = 0.0f;
+    EXPECT_EQ(vr815_read_temperature(h, &celsius), VR815_OK) << session;
+    EXPECT_EQ(vr815_close(h), VR815_OK);
+  }
+}
+
+TEST(LibraryOverPty, WireTriggerModeWithoutALibraryModeIsABadReply) {
+  SimProcess sim;
+  ASSERT_FALSE(sim.port().empty());
+  // External falling edge (wire mode 2) can only be set by another host.
+  {
+    const int fd = open(sim.port().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    std::vector<uint8_t> frame;
+    VR815DDG::BuildFrame(VR815DDG::SET_TRIGGER, 2, nullptr, 0, frame);
+    ASSERT_EQ(write(fd, frame.data(), frame.size()),
+              static_cast<ssize_t>(frame.size()));
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 2000), 1);
+    uint8_t reply[8];
+    EXPECT_GT(read(fd, reply, sizeof reply), 0);
+    close(fd);
+  }
+  void* h = vr815_init(sim.port().c_str(), 115200);
+  ASSERT_NE(h, nullptr);
+  Timing t;
+  EXPECT_EQ(read_timing(h, &t), VR815_ERR_BAD_REPLY);
+  EXPECT_EQ(t.mode, -1);
+  EXPECT_EQ(t.hz, -1.0);
+  vr815_close(h);
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+// A vr815-sim process for tests: started with options, its pseudo-terminal
+// read from its first line, stopped and reaped when the test is done.
+#ifndef VR815_SIM_PROCESS_H
+#define VR815_SIM_PROCESS_H
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace vr815::test {
+
+/// Path of the vr815-sim program the build made.
+const char* sim_path();
+
+class SimProcess {
+ public:
+  /// Starts vr815-sim with the options (e.g. {"--fail", "SET_DELAY=7"}) and
+  /// waits up to 5 s for its first line. With log, the sim also gets
+  /// --log with a new temporary file, removed again by the destructor.
+  explicit SimProcess(const std::vector<std::string>& options = {},
+                      bool log = false);
+  ~SimProcess();
+  SimProcess(const SimProcess&) = delete;
+  SimProcess& operator=(const SimProcess&) = delete;
+
+  /// The pseudo-terminal's path; empty when the sim did not start.
+  const std::string& port() const { return port_; }
+  /// The log file; empty without log.
+  const std::string& log_path() const { return log_path_; }
+  /// The log's lines so far, without line ends (the sim flushes each one
+  /// before it answers the frame).
+  std::vector<std::string> log_lines() const;
+  /// Sends SIGTERM and reaps the sim, waiting up to 2 s before SIGKILL. The
+  /// exit status (0 to 255), 128 + the signal when a signal ended it, -1 when
+  /// it never started; the same value on every later call.
+  int stop();
+
+ private:
+  pid_t pid_ = -1;
+  int out_fd_ = -1;
+  int status_ = -1;
+  std::string port_;
+  std::string log_path_;
+};
+
+struct SimRun {
+  int status;       ///< as SimProcess::stop; -1 when it could not start
+  std::string out;  ///< standard output
+  std::string err;  ///< standard error
+};
+
+/// Runs vr815-sim with the options until it exits by itself, for at most
+/// timeout_ms (then it is killed and the status tells the signal).
+SimRun run_sim(const std::vector<std::string>& options, int timeout_ms = 5000);
+
+}  // namespace vr815::test
+
+#endif  // VR815_SIM_PROCESS_H

@@ -1,0 +1,23 @@
+// One exchange with the device: send a request, read its one reply.
+#ifndef VR815_TRANSACTION_H
+#define VR815_TRANSACTION_H
+
+#include <cstdint>
+#include <vector>
+
+#include "serial_port.h"
+
+namespace vr815 {
+
+/// Sends the request and waits for its reply: VR815_OK with the reply's
+/// payload words in *reply, the device's non-zero status, or VR815_ERR_LINE,
+/// _TIMEOUT, _BAD_REPLY. Input received before the request is discarded.
+/// The write takes at most VR815_WRITE_TIMEOUT_MS and the reply wait
+/// VR815_REPLY_TIMEOUT_MS after it; a hang-up ends the wait at once.
+int32_t transact(SerialPort* port, uint8_t command, uint16_t param,
+                 const std::vector<uint32_t>& words,
+                 std::vector<uint32_t>* reply);
+
+}  // namespace vr815
+
+#endif  // VR815_TRANSACTION_H
