@@ -1,1 +1,77 @@
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "frame_check_table.h"
+#include "protocol.h"
+
+namespace {
+
+namespace proto = vr815::protocol;
+
+std::vector<uint8_t> request(const vr815::test::FrameRow& row) {
+  std::vector<uint8_t> frame;
+  proto::append_frame_words(frame, proto::kRequestMarker, row.command,
+                            row.param, row.words);
+  return frame;
+}
+
+TEST(Crc, IsCcittFalse) {
+  const char* check = "123456789";
+  EXPECT_EQ(proto::crc16(reinterpret_cast<const uint8_t*>(check),
+                         std::strlen(check)),
+            0x29B1);
+}
+
+TEST(Crc, CatchesEveryCorruptedByteOfEveryFrame) {
+  std::vector<std::vector<uint8_t>> frames;
+  for (const auto& row : vr815::test::frame_check_rows()) {
+    frames.push_back(request(row));
+  }
+  std::vector<uint8_t> reply;
+  proto::append_frame_words(reply, proto::kReplyMarker, 0xC1, 0,
+                            {1000, 0, 10000, 0, 3, 250000, 1});
+  frames.push_back(reply);
+
+  for (const std::vector<uint8_t>& good : frames) {
+    const uint8_t marker = good[0];
+    ASSERT_EQ(proto::parse_frame(good.data(), good.size(), marker, nullptr)
+                  .outcome,
+              proto::Parse::Complete);
+    for (size_t pos = 0; pos < good.size(); ++pos) {
+      for (int flip = 1; flip < 256; ++flip) {
+        std::vector<uint8_t> bad = good;
+        bad[pos] = static_cast<uint8_t>(bad[pos] ^ flip);
+        const proto::ParseResult r =
+            proto::parse_frame(bad.data(), bad.size(), marker, nullptr);
+        ASSERT_NE(r.outcome, proto::Parse::Complete)
+            << proto::hex_text(bad.data(), bad.size());
+      }
+    }
+  }
+}
+
+TEST(ParseFrame, WaitsForTheWholeFrameAndNeverReadsPastTheBytesGiven) {
+  const std::vector<uint8_t> good =
+      request(vr815::test::frame_row("SET_DELAY"));
+  for (size_t len = 0; len < good.size(); ++len) {
+    // A copy of exactly len bytes, so a read past them is caught by ASan.
+    const std::vector<uint8_t> part(good.begin(), good.begin() + len);
+    const proto::ParseResult r = proto::parse_frame(
+        part.data(), part.size(), proto::kRequestMarker, nullptr);
+    EXPECT_EQ(r.outcome, proto::Parse::Incomplete) << len;
+    EXPECT_GT(r.size, len);
+    EXPECT_LE(r.size, good.size());
+  }
+  proto::Frame frame;
+  const proto::ParseResult r = proto::parse_frame(
+      good.data(), good.size(), proto::kRequestMarker, &frame);
+  EXPECT_EQ(r.outcome, proto::Parse::Complete);
+  EXPECT_EQ(r.size, good.size());
+  EXPECT_EQ(frame.param, 1);
+  EXPECT_EQ(proto::payload_words(frame.payload),
+            (std::vector<uint32_t>{1000, 0}));
+}
+
+}  // namespace

@@ -1,1 +1,223 @@
+// The simulated device without a line: its answers, its session, its options.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device_state.h"
+#include "protocol.h"
+#include "sim_options.h"
+#include "sim_session.h"
+
+namespace {
+
+namespace proto = vr815::protocol;
+namespace sim = vr815::sim;
+using Bytes = std::vector<uint8_t>;
+using Words = std::vector<uint32_t>;
+
+proto::Frame request(uint8_t command, uint16_t param, const Words& w = {}) {
+  Bytes bytes;
+  proto::append_frame_words(bytes, proto::kRequestMarker, command, param, w);
+  proto::Frame frame;
+  proto::parse_frame(bytes.data(), bytes.size(), proto::kRequestMarker,
+                     &frame);
+  return frame;
+}
+
+Bytes request_bytes(uint8_t command, uint16_t param, const Words& w = {}) {
+  Bytes bytes;
+  proto::append_frame_words(bytes, proto::kRequestMarker, command, param, w);
+  return bytes;
+}
+
+TEST(SimDevice, RefusesWhatTheDeviceCannotTakeAndKeepsItsState) {
+  const struct {
+    const char* what;
+    proto::Frame frame;
+    int16_t status;
+  } cases[] = {
+      {"unknown command", request(0x42, 0), proto::kStatusUnknownCommand},
+      {"wire mode 4", request(0x01, 4), proto::kStatusBadParameter},
+      {"period 0", request(0x05, 0, {0}), proto::kStatusBadParameter},
+      {"freq without word", request(0x05, 0), proto::kStatusBadLength},
+      {"channel 0", request(0x06, 0x0001), proto::kStatusBadParameter},
+      {"channel 5", request(0x06, 0x0501), proto::kStatusBadParameter},
+      {"enable 2", request(0x06, 0x0102), proto::kStatusBadParameter},
+      {"global 2", request(0x07, 2), proto::kStatusBadParameter},
+      {"delay channel 5", request(0x08, 5, {1, 0}), proto::kStatusBadParameter},
+      {"delay one word", request(0x08, 1, {1}), proto::kStatusBadLength},
+      {"width channel 0", request(0x09, 0, {1, 0}), proto::kStatusBadParameter},
+      {"trigger with data", request(0x14, 0, {1}), proto::kStatusBadLength},
+      {"second sensor", request(0x93, 1), proto::kStatusBadParameter},
+      {"timing channel 5", request(0xC1, 5), proto::kStatusBadParameter},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::DeviceState state;
+    const sim::Answer a = sim::answer_request(state, c.frame, {});
+    EXPECT_EQ(a.status, c.status);
+    EXPECT_TRUE(a.words.empty());
+    const sim::Answer t = sim::answer_request(state, request(0xC1, 1), {});
+    EXPECT_EQ(t.words, (Words{0, 0, 0, 0, 0, 250000, 0}));
+  }
+}
+
+TEST(SimDevice, KeepsTheSettingsItIsGiven) {
+  sim::DeviceState s;
+  const proto::Frame settings[] = {
+      request(0x01, 3),        request(0x05, 0, {62500}),
+      request(0x06, 0x0201),   request(0x08, 2, {5, 1}),
+      request(0x09, 2, {7, 0}), request(0x07, 1),
+      request(0x14, 0),        request(0x14, 0),
+  };
+  for (const proto::Frame& f : settings) {
+    EXPECT_EQ(sim::answer_request(s, f, {}).status, proto::kStatusOk);
+  }
+  EXPECT_EQ(sim::answer_request(s, request(0xC1, 2), {}).words,
+            (Words{5, 1, 7, 0, 3, 62500, 1}));
+  EXPECT_EQ(sim::answer_request(s, request(0xC1, 0), {}).words,
+            (Words{0, 0, 0, 0, 3, 62500, 0}));
+  EXPECT_EQ(sim::answer_request(s, request(0xC1, 1), {}).words,
+            (Words{0, 0, 0, 0, 3, 62500, 0}));
+  EXPECT_TRUE(s.global_output);
+  EXPECT_EQ(s.software_triggers, 2u);
+  EXPECT_EQ(sim::answer_request(s, request(0x93, 0), {}).words,
+            Words{25500});
+}
+
+TEST(SimDevice, ForcedFailureAnswersItsStatusAndChangesNothing) {
+  sim::DeviceState s;
+  const sim::FailTable fails{{0x08, -7}};
+  EXPECT_EQ(sim::answer_request(s, request(0x08, 1, {1000, 0}), fails).status,
+            -7);
+  EXPECT_EQ(s.channels[0].delay_counts, 0u);
+  EXPECT_EQ(sim::answer_request(s, request(0x09, 1, {1000, 0}), fails).status,
+            proto::kStatusOk);
+}
+
+TEST(SimSession, FindsFramesAmongNoiseAndAcrossReads) {
+  const sim::Options options;
+  sim::Session s = sim::new_session(options);
+  const Bytes temp = request_bytes(0x93, 0);
+  Bytes broken = request_bytes(0x14, 0);
+  broken.back() ^= 0x01;
+  Bytes line{0x00, 0xA5, 0x5A};  // noise, including a lone request marker
+  line.insert(line.end(), broken.begin(), broken.end());
+  line.insert(line.end(), temp.begin(), temp.end());
+  line.insert(line.end(), temp.begin(), temp.begin() + 3);
+
+  std::vector<sim::Event> events =
+      sim::take_bytes(s, options, line.data(), line.size());
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].log_line, proto::hex_text(temp.data(), temp.size()));
+  EXPECT_EQ(events[0].answer,
+            sim::answer_bytes(0x93, {proto::kStatusOk, {25500}}, options));
+  EXPECT_EQ(s.device.software_triggers, 0u);
+
+  events = sim::take_bytes(s, options, temp.data() + 3, temp.size() - 3);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_FALSE(events[0].answer.empty());
+  EXPECT_EQ(s.frames, 2u);
+  EXPECT_TRUE(s.pending.empty());
+}
+
+TEST(SimSession, FaultOptionsShapeTheAnswer) {
+  const Bytes req = request_bytes(0x93, 0);
+  Bytes plain;
+  proto::append_frame_words(plain, proto::kReplyMarker, 0x93, 0, {25500});
+  const auto answer_with = [&](const sim::Options& o) {
+    sim::Session s = sim::new_session(o);
+    const auto events = sim::take_bytes(s, o, req.data(), req.size());
+    return events.size() == 1 ? events[0].answer : Bytes{0xDE, 0xAD};
+  };
+
+  sim::Options o;
+  EXPECT_EQ(answer_with(o), plain);
+  o.silent = true;
+  EXPECT_EQ(answer_with(o), Bytes{});
+  o = {};
+  o.corrupt = true;
+  Bytes corrupt = plain;
+  corrupt.back() ^= 0xFF;
+  EXPECT_EQ(answer_with(o), corrupt);
+  o = {};
+  o.noise = true;
+  Bytes noisy(std::begin(sim::kNoise), std::end(sim::kNoise));
+  noisy.insert(noisy.end(), plain.begin(), plain.end());
+  EXPECT_EQ(answer_with(o), noisy);
+  EXPECT_NE(noisy[0], proto::kReplyMarker);
+}
+
+TEST(SimSession, HangsUpOnTheNthFrameWithoutAnsweringIt) {
+  sim::Options o;
+  o.hangup_after = 2;
+  sim::Session s = sim::new_session(o);
+  Bytes line = request_bytes(0x93, 0);
+  const Bytes more = line;
+  line.insert(line.end(), more.begin(), more.end());
+  line.insert(line.end(), more.begin(), more.end());
+  const auto events = sim::take_bytes(s, o, line.data(), line.size());
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_FALSE(events[0].hang_up);
+  EXPECT_FALSE(events[0].answer.empty());
+  EXPECT_TRUE(events[1].hang_up);
+  EXPECT_TRUE(events[1].answer.empty());
+  EXPECT_TRUE(sim::take_bytes(s, o, more.data(), more.size()).empty());
+}
+
+TEST(SimOptions, ReadsEveryOption) {
+  const sim::ParsedOptions p = sim::parse_options(
+      {"--silent", "--corrupt", "--noise", "--fail", "SET_DELAY=7", "--fail",
+       "READ_TEMP=-32768", "--fail", "SET_DELAY=9", "--hangup-after", "3",
+       "--temperature", "-12.5", "--delay-ms", "350", "--log", "frames.log"});
+  ASSERT_EQ(p.outcome, sim::ParseOutcome::Run) << p.error;
+  const sim::Options& o = p.options;
+  EXPECT_TRUE(o.silent && o.corrupt && o.noise);
+  EXPECT_EQ(o.fails, (sim::FailTable{{0x08, 9}, {0x93, -32768}}));
+  EXPECT_EQ(o.hangup_after, 3u);
+  EXPECT_EQ(o.milli_celsius, -12500);
+  EXPECT_EQ(o.delay_ms, 350);
+  EXPECT_EQ(o.log_path, "frames.log");
+
+  const sim::Options defaults = sim::parse_options({}).options;
+  EXPECT_EQ(defaults.milli_celsius, 25500);
+  EXPECT_EQ(sim::parse_options({"--delay-ms", "1", "--help"}).outcome,
+            sim::ParseOutcome::Help);
+}
+
+TEST(SimOptions, RefusesBadValuesWithOneLine) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--verbose"},
+      {"-s"},
+      {"--silent=1"},
+      {"--fail"},
+      {"--fail", "SET_DELAY"},
+      {"--fail", "SET_DELAY="},
+      {"--fail", "SET_DELAY=0"},
+      {"--fail", "SET_DELAY=32768"},
+      {"--fail", "SET_DELAY=-32769"},
+      {"--fail", "SET_DELAY=7x"},
+      {"--fail", "set_delay=7"},
+      {"--fail", "NOT_A_COMMAND=7"},
+      {"--hangup-after", "0"},
+      {"--hangup-after", "-1"},
+      {"--hangup-after", "two"},
+      {"--delay-ms", "-1"},
+      {"--delay-ms", "60001"},
+      {"--delay-ms", ""},
+      {"--temperature", "warm"},
+      {"--temperature", "nan"},
+      {"--temperature", "1e9"},
+      {"--temperature", "25.5C"},
+      {"--log", ""},
+  };
+  for (const auto& args : cases) {
+    const sim::ParsedOptions p = sim::parse_options(args);
+    EXPECT_EQ(p.outcome, sim::ParseOutcome::Error) << args.back();
+    EXPECT_FALSE(p.error.empty());
+    EXPECT_EQ(p.error.find('\n'), std::string::npos);
+  }
+}
+
+}  // namespace

@@ -157,9 +157,9 @@ std::vector<std::string> SimProcess::log_lines() const {
   return lines;
 }
 
-int SimProcess::stop() {
+int SimProcess::stop(int signal) {
   if (pid_ > 0) {
-    kill(pid_, SIGTERM);
+    kill(pid_, signal);
     status_ = reap(pid_, kStopTimeoutMs);
     pid_ = -1;
   }

@@ -3,6 +3,7 @@
 #ifndef VR815_SIM_PROCESS_H
 #define VR815_SIM_PROCESS_H
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <string>
@@ -31,10 +32,11 @@ class SimProcess {
   /// The log's lines so far, without line ends (the sim flushes each one
   /// before it answers the frame).
   std::vector<std::string> log_lines() const;
-  /// Sends SIGTERM and reaps the sim, waiting up to 2 s before SIGKILL. The
-  /// exit status (0 to 255), 128 + the signal when a signal ended it, -1 when
-  /// it never started; the same value on every later call.
-  int stop();
+  /// Sends the signal (SIGTERM unless told) and reaps the sim, waiting up to
+  /// 2 s before SIGKILL. The exit status (0 to 255), 128 + the signal when a
+  /// signal ended it, -1 when it never started; the same value on every
+  /// later call.
+  int stop(int signal = SIGTERM);
 
  private:
   pid_t pid_ = -1;

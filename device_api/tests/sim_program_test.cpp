@@ -1,9 +1,13 @@
 // vr815-sim as a program: its command line, exit statuses and signals.
+#include <signal.h>
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "VR815_DLL.h"
 #include "sim_process.h"
 
 namespace {
@@ -34,17 +38,32 @@ TEST(SimProgram, HelpGoesToStandardOutput) {
   EXPECT_TRUE(run.err.empty());
 }
 
-TEST(SimProgram, ExitsCleanlyOnTermEvenAfterHangingUp) {
-  SimProcess plain;
-  EXPECT_EQ(plain.port().rfind("/dev/", 0), 0u) << plain.port();
-  EXPECT_EQ(plain.stop(), 0);
-  EXPECT_EQ(plain.stop(), 0);
+TEST(SimProgram, UnopenableLogFileIsStatus1) {
+  const std::string missing_dir =
+      (std::filesystem::temp_directory_path() / "vr815-no-such-dir" / "log")
+          .string();
+  const vr815::test::SimRun run = run_sim({"--log", missing_dir});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_FALSE(run.err.empty());
 }
 
-TEST(SimProgram, UnwritableLogFileIsStatus1) {
-  const vr815::test::SimRun run =
-      run_sim({"--log", "/nonexistent-dir/vr815.log"});
-  EXPECT_EQ(run.status, 1);
+TEST(SimProgram, StopSignalsEndItWithStatus0) {
+  for (const int sig : {SIGTERM, SIGINT}) {
+    SimProcess sim;
+    EXPECT_EQ(sim.port().rfind("/dev/", 0), 0u) << sim.port();
+    EXPECT_EQ(sim.stop(sig), 0) << sig;
+  }
+}
+
+TEST(SimProgram, WaitsForTheStopSignalAfterHangingUp) {
+  SimProcess sim({"--hangup-after", "1"});
+  ASSERT_FALSE(sim.port().empty());
+  void* h = vr815_init(sim.port().c_str(), 115200);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(vr815_software_trigger(h), VR815_ERR_LINE);
+  vr815_close(h);
+  EXPECT_EQ(vr815_init(sim.port().c_str(), 115200), nullptr);
+  EXPECT_EQ(sim.stop(), 0);
 }
 
 }  // namespace
