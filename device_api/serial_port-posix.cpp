@@ -112,8 +112,10 @@ int wait_for(int fd, short events, Clock::time_point deadline) {
       return -1;
     }
     if (r == 0) return 0;
-    if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) return -1;
+    // Bytes that came before a hang-up are still read; the read after them
+    // sees the hang-up.
     if (p.revents & events) return 1;
+    if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) return -1;
   }
 }
 
@@ -148,6 +150,8 @@ void serial_close(SerialPort* port) {
   // The exclusive mode belongs to the terminal, not to this descriptor: clear
   // it so that the next open succeeds while others hold the line open.
   ioctl(port->fd, TIOCNXCL);
+  // Nothing left to send, so close does not wait for output to drain.
+  tcflush(port->fd, TCIOFLUSH);
   close(port->fd);
   delete port;
 }
