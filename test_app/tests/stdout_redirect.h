@@ -1,0 +1,22 @@
+// Standard input and output of the test process, redirected at the
+// descriptor so that stdio and direct writes are both caught. One
+// implementation per platform: stdout_redirect-posix.cpp, -win32.cpp.
+#ifndef VR815_STDOUT_REDIRECT_H
+#define VR815_STDOUT_REDIRECT_H
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+/// Runs body with standard output going to a temporary file; returns every
+/// byte written to it, through stdio or straight to the descriptor, in the
+/// order the bytes reached the descriptor.
+std::string capture_stdout(const std::function<void()>& body);
+
+/// Runs body with standard input reading the text, then end of input.
+void with_stdin(const std::string& text, const std::function<void()>& body);
+
+/// Writes to the standard output descriptor, past stdio's buffer.
+void write_stdout_unbuffered(const char* data, size_t len);
+
+#endif  // VR815_STDOUT_REDIRECT_H
