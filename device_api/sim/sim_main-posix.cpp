@@ -106,8 +106,12 @@ int run(Pty* pty, const Options& options, std::FILE* log,
   std::deque<Pending> queue;
   while (!g_stop) {
     pollfd p{pty->master, POLLIN, 0};
-    if (!queue.empty() && wait_ms(queue) == 0) p.events |= POLLOUT;
-    const int ms = wait_ms(queue);
+    int ms = wait_ms(queue);
+    if (ms == 0) {
+      // An answer is due: wait until the line can take it.
+      p.events |= POLLOUT;
+      ms = -1;
+    }
     timespec ts{ms / 1000, (ms % 1000) * 1000000L};
     const int r = ppoll(pty->master >= 0 ? &p : nullptr,
                         pty->master >= 0 ? 1 : 0, ms < 0 ? nullptr : &ts,
