@@ -180,6 +180,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vr815-sim: cannot open a pseudo-terminal\n");
     return 1;
   }
+  if (options.hangup_after == uint64_t{0}) {
+    // Down from the start: the terminal is gone before its path is told.
+    // The other side stays open, so that its number is not handed to a new
+    // terminal while the sim runs.
+    close(pty.master);
+    pty.master = -1;
+  }
   sigset_t wait_mask;
   catch_stop_signals(&wait_mask);
   std::printf("%s\n", pty.path.c_str());

@@ -100,7 +100,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     if (arg == "--fail") {
       good = fail_entry(value, &o.fails);
     } else if (arg == "--hangup-after") {
-      good = whole_number(value, 1, std::numeric_limits<int32_t>::max(), &n);
+      good = whole_number(value, 0, std::numeric_limits<int32_t>::max(), &n);
       o.hangup_after = static_cast<uint64_t>(n);
     } else if (arg == "--delay-ms") {
       good = whole_number(value, 0, kMaxDelayMs, &n);
@@ -130,7 +130,8 @@ const char* usage_text() {
          "  --noise               send a few bytes of noise before each answer\n"
          "  --delay-ms N          answer N ms after the request (0..60000)\n"
          "  --hangup-after N      close the line when frame N arrives,\n"
-         "                        without answering it (N >= 1)\n"
+         "                        without answering it; 0: the line is down\n"
+         "                        from the start, so opening it fails\n"
          "  --temperature C       temperature to report (default 25.5)\n"
          "  --log FILE            write each frame received to FILE, one line\n"
          "                        of hex pairs per frame\n"

@@ -3,6 +3,7 @@
 #define VR815_SIM_OPTIONS_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@ struct Options {
   bool corrupt = false;
   bool noise = false;
   FailTable fails;
-  uint64_t hangup_after = 0;  ///< 0: never
+  /// The line closes when this frame arrives, unanswered; 0: the line is
+  /// down from the start; empty: never.
+  std::optional<uint64_t> hangup_after;
   int32_t milli_celsius = 25500;
   int delay_ms = 0;
   std::string log_path;  ///< empty: no log

@@ -11,6 +11,7 @@ namespace proto = vr815::protocol;
 Session new_session(const Options& options) {
   Session s;
   s.device.milli_celsius = options.milli_celsius;
+  s.hung_up = options.hangup_after == uint64_t{0};
   return s;
 }
 
@@ -46,7 +47,7 @@ std::vector<Event> take_bytes(Session& session, const Options& options,
     e.log_line = proto::hex_text(buf.data() + pos, r.size);
     pos += r.size;
     session.frames += 1;
-    if (options.hangup_after != 0 && session.frames >= options.hangup_after) {
+    if (options.hangup_after && session.frames >= *options.hangup_after) {
       session.hung_up = true;
       e.hang_up = true;
     } else {

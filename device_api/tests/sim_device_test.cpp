@@ -164,6 +164,12 @@ TEST(SimSession, HangsUpOnTheNthFrameWithoutAnsweringIt) {
   EXPECT_TRUE(events[1].hang_up);
   EXPECT_TRUE(events[1].answer.empty());
   EXPECT_TRUE(sim::take_bytes(s, o, more.data(), more.size()).empty());
+
+  // 0: down from the start, no frame is taken at all.
+  o.hangup_after = 0;
+  sim::Session down = sim::new_session(o);
+  EXPECT_TRUE(sim::take_bytes(down, o, line.data(), line.size()).empty());
+  EXPECT_EQ(down.frames, 0u);
 }
 
 TEST(SimOptions, ReadsEveryOption) {
@@ -182,6 +188,9 @@ TEST(SimOptions, ReadsEveryOption) {
 
   const sim::Options defaults = sim::parse_options({}).options;
   EXPECT_EQ(defaults.milli_celsius, 25500);
+  EXPECT_FALSE(defaults.hangup_after.has_value());
+  EXPECT_EQ(sim::parse_options({"--hangup-after", "0"}).options.hangup_after,
+            uint64_t{0});
   EXPECT_EQ(sim::parse_options({"--delay-ms", "1", "--help"}).outcome,
             sim::ParseOutcome::Help);
 }
@@ -200,7 +209,6 @@ TEST(SimOptions, RefusesBadValuesWithOneLine) {
       {"--fail", "SET_DELAY=7x"},
       {"--fail", "set_delay=7"},
       {"--fail", "NOT_A_COMMAND=7"},
-      {"--hangup-after", "0"},
       {"--hangup-after", "-1"},
       {"--hangup-after", "two"},
       {"--delay-ms", "-1"},

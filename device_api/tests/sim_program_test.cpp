@@ -66,4 +66,11 @@ TEST(SimProgram, WaitsForTheStopSignalAfterHangingUp) {
   EXPECT_EQ(sim.stop(), 0);
 }
 
+TEST(SimProgram, LineDownFromTheStartCannotBeOpened) {
+  SimProcess sim({"--hangup-after", "0"});
+  ASSERT_FALSE(sim.port().empty());
+  EXPECT_EQ(vr815_init(sim.port().c_str(), 115200), nullptr);
+  EXPECT_EQ(sim.stop(), 0);
+}
+
 }  // namespace
