@@ -100,6 +100,23 @@ TEST(RunHarness, PortAndBaudRateFromTheCommandLine) {
        "Select port by number (Enter for default COM3): " +
            banner + "Port=COM4, Baud=115200\n",
        "vr815_init(COM4, 115200)"},
+      {{},
+       "3\n",
+       "Available COM ports:\n"
+       "  [1] COM1\n"
+       "  [2] COM4\n"
+       "Select port by number (Enter for default COM3): "
+       "Invalid selection, using COM3.\n" +
+           banner + "Port=COM3, Baud=115200\n",
+       "vr815_init(COM3, 115200)"},
+      {{},
+       "\n",
+       "Available COM ports:\n"
+       "  [1] COM1\n"
+       "  [2] COM4\n"
+       "Select port by number (Enter for default COM3): " +
+           banner + "Port=COM3, Baud=115200\n",
+       "vr815_init(COM3, 115200)"},
   };
   for (const CommandLineCase& c : cases) {
     SCOPED_TRACE(c.start);

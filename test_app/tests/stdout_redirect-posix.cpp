@@ -1,3 +1,4 @@
+#include <stdio_ext.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,7 +21,7 @@ void redirected(int fd, std::FILE* stream, std::FILE* file,
   }
   body();
   if (input) {
-    std::fseek(stream, 0, SEEK_END);
+    __fpurge(stream);
   } else {
     std::fflush(stream);
   }

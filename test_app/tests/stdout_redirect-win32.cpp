@@ -12,18 +12,14 @@ namespace {
 // file is dropped, so none of it is taken for the restored input.
 void redirected(int fd, std::FILE* stream, std::FILE* file,
                 const std::function<void()>& body) {
-  const bool input = stream == stdin;
-  if (!input) std::fflush(stream);
+  if (stream != stdin) std::fflush(stream);
   const int saved = _dup(fd);
   if (saved < 0 || _dup2(_fileno(file), fd) < 0) {
     throw std::runtime_error("cannot redirect a standard descriptor");
   }
   body();
-  if (input) {
-    std::fseek(stream, 0, SEEK_END);
-  } else {
-    std::fflush(stream);
-  }
+  // The C runtime's fflush of an input stream drops its buffer.
+  std::fflush(stream);
   _dup2(saved, fd);
   _close(saved);
   std::clearerr(stream);
