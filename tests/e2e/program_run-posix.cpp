@@ -1,0 +1,225 @@
+#include "program_run.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+
+extern char** environ;
+
+namespace vr815::e2e {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+/// How often a program whose output has ended is looked at until it exits.
+constexpr int kReapPollMs = 1;
+
+struct Child {
+  size_t index = 0;
+  pid_t pid = -1;
+  int in = -1;  ///< our end of its standard input
+  int out = -1;
+  int err = -1;
+  size_t written = 0;
+  Clock::time_point start;
+  Clock::time_point deadline;
+};
+
+void close_fd(int* fd) {
+  if (*fd >= 0) close(*fd);
+  *fd = -1;
+}
+
+int exit_code(int wstatus) {
+  if (WIFEXITED(wstatus)) return WEXITSTATUS(wstatus);
+  if (WIFSIGNALED(wstatus)) return 128 + WTERMSIG(wstatus);
+  return -1;
+}
+
+/// Starts the program with its three standard streams on pipes.
+bool start(const ProgramSpec& spec, Child* c) {
+  int in[2] = {-1, -1};
+  int out[2] = {-1, -1};
+  int err[2] = {-1, -1};
+  if (spec.argv.empty() || pipe2(in, O_CLOEXEC) != 0 ||
+      pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+      if (fd >= 0) close(fd);
+    }
+    return false;
+  }
+  std::vector<std::string> args = spec.argv;
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+  // The program gets the default action for SIGPIPE, which we ignore.
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
+
+  c->start = Clock::now();
+  const int rc = posix_spawn(&c->pid, argv[0], &actions, &attr, argv.data(),
+                             environ);
+  posix_spawnattr_destroy(&attr);
+  posix_spawn_file_actions_destroy(&actions);
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  c->in = in[1];
+  c->out = out[0];
+  c->err = err[0];
+  if (rc != 0) {
+    close_fd(&c->in);
+    close_fd(&c->out);
+    close_fd(&c->err);
+    return false;
+  }
+  fcntl(c->in, F_SETFL, fcntl(c->in, F_GETFL) | O_NONBLOCK);
+  if (spec.input.empty()) close_fd(&c->in);
+  c->deadline = c->start + std::chrono::milliseconds(spec.timeout_ms);
+  return true;
+}
+
+void feed(const ProgramSpec& spec, Child* c) {
+  const ssize_t n = write(c->in, spec.input.data() + c->written,
+                          spec.input.size() - c->written);
+  if (n > 0) c->written += static_cast<size_t>(n);
+  // A program that stops reading gets no more.
+  if ((n < 0 && errno != EAGAIN && errno != EINTR) ||
+      c->written == spec.input.size()) {
+    close_fd(&c->in);
+  }
+}
+
+void drain(int* fd, std::string* text) {
+  char buf[65536];
+  const ssize_t n = read(*fd, buf, sizeof buf);
+  if (n > 0) {
+    text->append(buf, static_cast<size_t>(n));
+  } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+    close_fd(fd);
+  }
+}
+
+/// Reaps the child once its output has ended, or kills it at its deadline.
+/// True when it is done.
+bool finish(Child* c, ProgramResult* r) {
+  int wstatus = 0;
+  if (c->out < 0 && c->err < 0) {
+    const pid_t w = waitpid(c->pid, &wstatus, WNOHANG);
+    if (w == c->pid) {
+      r->status = exit_code(wstatus);
+      r->seconds = std::chrono::duration<double>(Clock::now() - c->start)
+                       .count();
+      close_fd(&c->in);
+      return true;
+    }
+  }
+  if (Clock::now() < c->deadline) return false;
+  kill(c->pid, SIGKILL);
+  while (waitpid(c->pid, &wstatus, 0) < 0 && errno == EINTR) {
+  }
+  r->status = exit_code(wstatus);
+  r->timed_out = true;
+  r->seconds = std::chrono::duration<double>(Clock::now() - c->start).count();
+  close_fd(&c->in);
+  close_fd(&c->out);
+  close_fd(&c->err);
+  return true;
+}
+
+int poll_timeout_ms(const std::vector<Child>& running) {
+  auto next = Clock::time_point::max();
+  for (const Child& c : running) {
+    if (c.out < 0 && c.err < 0) return kReapPollMs;
+    next = std::min(next, c.deadline);
+  }
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(next -
+                                                            Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) + 1 : 0;
+}
+
+}  // namespace
+
+std::vector<ProgramResult> run_programs(const std::vector<ProgramSpec>& specs,
+                                        size_t at_once) {
+  signal(SIGPIPE, SIG_IGN);
+  std::vector<ProgramResult> results(specs.size());
+  std::vector<Child> running;
+  size_t next = 0;
+  while (next < specs.size() || !running.empty()) {
+    while (running.size() < std::max<size_t>(at_once, 1) &&
+           next < specs.size()) {
+      Child c;
+      c.index = next++;
+      if (start(specs[c.index], &c)) running.push_back(c);
+    }
+
+    struct Watched {
+      Child* child;
+      int* fd;
+    };
+    std::vector<pollfd> fds;
+    std::vector<Watched> watched;
+    for (Child& c : running) {
+      if (c.in >= 0) {
+        fds.push_back({c.in, POLLOUT, 0});
+        watched.push_back({&c, &c.in});
+      }
+      for (int* fd : {&c.out, &c.err}) {
+        if (*fd < 0) continue;
+        fds.push_back({*fd, POLLIN, 0});
+        watched.push_back({&c, fd});
+      }
+    }
+    const int ready = poll(fds.data(), fds.size(), poll_timeout_ms(running));
+    if (ready < 0 && errno != EINTR) {
+      for (Child& c : running) {
+        c.deadline = Clock::now();
+        finish(&c, &results[c.index]);
+      }
+      break;
+    }
+    for (size_t i = 0; ready > 0 && i < fds.size(); ++i) {
+      if (fds[i].revents == 0) continue;
+      Child* c = watched[i].child;
+      ProgramResult& r = results[c->index];
+      if (watched[i].fd == &c->in) {
+        feed(specs[c->index], c);
+      } else {
+        drain(watched[i].fd, watched[i].fd == &c->out ? &r.out : &r.err);
+      }
+    }
+    running.erase(std::remove_if(running.begin(), running.end(),
+                                 [&results](Child& c) {
+                                   return finish(&c, &results[c.index]);
+                                 }),
+                  running.end());
+  }
+  return results;
+}
+
+ProgramResult run_program(const ProgramSpec& spec) {
+  return run_programs({spec}, 1).front();
+}
+
+}  // namespace vr815::e2e
