@@ -23,10 +23,13 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 # Tests and other programs of the build run through Wine, with a Wine prefix
 # of this build tree's own: wine-run.sh with the prefix bound, written into
 # the build tree because the emulator must be a single program.
+get_filename_component(VR815_WINE_RUN_SH
+  ${CMAKE_CURRENT_LIST_DIR}/../tools/wine/wine-run.sh ABSOLUTE)
+set(VR815_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
 set(VR815_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run)
 file(WRITE ${VR815_WINE_RUN}
   "#!/bin/sh\n"
-  "exec '${CMAKE_CURRENT_LIST_DIR}/wine-run.sh' '${CMAKE_BINARY_DIR}/wine-prefix' \"$@\"\n")
+  "exec '${VR815_WINE_RUN_SH}' '${VR815_WINE_PREFIX}' \"$@\"\n")
 file(CHMOD ${VR815_WINE_RUN} FILE_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
   WORLD_READ WORLD_EXECUTE)
@@ -37,7 +40,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${VR815_WINE_RUN})
 get_property(VR815_IN_TRY_COMPILE GLOBAL PROPERTY IN_TRY_COMPILE)
 find_program(VR815_WINE wine)
 if(NOT VR815_IN_TRY_COMPILE AND VR815_WINE
-   AND NOT EXISTS ${CMAKE_BINARY_DIR}/wine-prefix/.created)
+   AND NOT EXISTS ${VR815_WINE_PREFIX}/.created)
   message(STATUS "Creating the Wine prefix for the tests")
   execute_process(COMMAND ${VR815_WINE_RUN} --create-prefix
                   OUTPUT_QUIET ERROR_QUIET)
