@@ -35,13 +35,3 @@ file(CHMOD ${VR815_WINE_RUN} FILE_PERMISSIONS
   WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${VR815_WINE_RUN})
 
-# Wine's first start in a new prefix takes several seconds: pay it once,
-# here, rather than in whichever test happens to run first.
-get_property(VR815_IN_TRY_COMPILE GLOBAL PROPERTY IN_TRY_COMPILE)
-find_program(VR815_WINE wine)
-if(NOT VR815_IN_TRY_COMPILE AND VR815_WINE
-   AND NOT EXISTS ${VR815_WINE_PREFIX}/.created)
-  message(STATUS "Creating the Wine prefix for the tests")
-  execute_process(COMMAND ${VR815_WINE_RUN} --create-prefix
-                  OUTPUT_QUIET ERROR_QUIET)
-endif()
