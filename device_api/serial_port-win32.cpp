@@ -71,10 +71,10 @@ bool apply_timeouts(SerialPort* port, const COMMTIMEOUTS& wanted) {
 
 // A read waits up to timeout_ms for the first byte and returns once the
 // line has been quiet for kReadIntervalMs after the last one, or when the
-// buffer is full, never later than timeout_ms. (The documented "return at the
-// first byte" setting, MAXDWORD/MAXDWORD/constant, is not honoured by every
-// implementation of the serial API; an interval timeout is.) With no time to
-// wait it returns at once with what is there.
+// buffer is full, never later than timeout_ms. (With the documented "return
+// at the first byte" setting, MAXDWORD/MAXDWORD/constant, Wine waits out the
+// whole constant; an interval timeout behaves the same everywhere.) With no
+// time to wait it returns at once with what is there.
 constexpr DWORD kReadIntervalMs = 5;
 
 COMMTIMEOUTS read_timeouts(const COMMTIMEOUTS& current, int timeout_ms) {
