@@ -38,25 +38,26 @@ void run_frame_check() {
   const std::vector<uint32_t> delay = {1000, 0};
   const std::vector<uint32_t> pulse_width = {10000, 0};
 
+  // Command codes as numbers: the maker's own header need not name them.
   const FrameRow rows[] = {
-      {"  [Frame] READ_TEMP: ", Encoder::BuildFrame, VR815DDG::READ_TEMP, 0,
+      {"  [Frame] READ_TEMP: ", Encoder::BuildFrame, 0x93, 0,
        nullptr},
-      {"  [Frame] READ_TIMING: ", Encoder::BuildFrame, VR815DDG::READ_TIMING, 0,
+      {"  [Frame] READ_TIMING: ", Encoder::BuildFrame, 0xC1, 0,
        nullptr},
       {"  [Frame] SET_TRIGGER(Software): ", Encoder::BuildFrame,
-       VR815DDG::SET_TRIGGER, 3, nullptr},
+       0x01, 3, nullptr},
       {"  [Frame] SET_TRIG_FREQ(1kHz): ", Encoder::BuildFrameU32,
-       VR815DDG::SET_TRIG_FREQ, 0, &trigger_frequency},
+       0x05, 0, &trigger_frequency},
       {"  [Frame] SET_CHANNEL(ch1,on): ", Encoder::BuildFrame,
-       VR815DDG::SET_CHANNEL, 0x0101, nullptr},
+       0x06, 0x0101, nullptr},
       {"  [Frame] SET_DELAY(ch1,10ns): ", Encoder::BuildFrameU32,
-       VR815DDG::SET_DELAY, 1, &delay},
+       0x08, 1, &delay},
       {"  [Frame] SET_PULSE_WIDTH(ch1,100ns): ", Encoder::BuildFrameU32,
-       VR815DDG::SET_PULSE_WIDTH, 1, &pulse_width},
+       0x09, 1, &pulse_width},
       {"  [Frame] SET_GLOBAL_OUTPUT(enable): ", Encoder::BuildFrame,
-       VR815DDG::SET_GLOBAL_OUTPUT, 1, nullptr},
+       0x07, 1, nullptr},
       {"  [Frame] SOFTWARE_TRIG: ", Encoder::BuildFrame,
-       VR815DDG::SOFTWARE_TRIG, 0, nullptr},
+       0x14, 0, nullptr},
   };
 
   std::vector<uint8_t> frame;
