@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.silent = data[0] & 1;
   options.corrupt = data[0] & 2;
   options.noise = data[0] & 4;
-  options.hangup_after = (data[0] >> 3) & 7;
+  // 0 would take the line down before any frame: nothing to exercise.
+  if (const uint64_t frames = (data[0] >> 3) & 7) options.hangup_after = frames;
   sim::Session session = sim::new_session(options);
   size_t pos = 1;
   size_t chunk = 1;
