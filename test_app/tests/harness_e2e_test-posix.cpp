@@ -22,12 +22,12 @@ using vr815::test::SimProcess;
 // Runs vr815-test with the arguments and one key press on standard input.
 ProgramResult run_harness_program(const std::vector<std::string>& args,
                                   int timeout_s) {
-  vr815::e2e::ProgramSpec spec;
-  spec.argv = {VR815_TEST_PATH};
-  spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-  spec.input = "\n";
-  spec.timeout_ms = timeout_s * 1000;
-  return vr815::e2e::run_program(spec);
+  vr815::e2e::Invocation invocation;
+  invocation.argv = {VR815_TEST_PATH};
+  invocation.argv.insert(invocation.argv.end(), args.begin(), args.end());
+  invocation.input = "\n";
+  invocation.timeout_ms = timeout_s * 1000;
+  return vr815::e2e::run_program(invocation);
 }
 
 // The hex pairs that stage 0 printed behind the label.

@@ -33,7 +33,7 @@ namespace fs = std::filesystem;
 using vr815::e2e::expected_report;
 using vr815::e2e::mask_handle;
 using vr815::e2e::ProgramResult;
-using vr815::e2e::ProgramSpec;
+using vr815::e2e::Invocation;
 using vr815::e2e::run_programs;
 using vr815::test::SimProcess;
 
@@ -45,7 +45,7 @@ constexpr size_t kAtOnce = 8;
 
 const vr815::e2e::CallStatuses kAllOk{};
 
-ProgramSpec vr815_test(const std::vector<std::string>& args) {
+Invocation vr815_test(const std::vector<std::string>& args) {
   std::vector<std::string> argv = {VR815_TEST_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
   return {argv, "\n", kKillAfterMs};
@@ -70,9 +70,9 @@ TEST(BadInput, PortArgumentIsPrintedAsGivenAndNothingOpens) {
       "\xC3\x84\xE2\x82\xAC \xFF\xFE\x80\t\x1B[2J",
       "\xFF\x01/\x7F",
   };
-  std::vector<ProgramSpec> specs;
-  for (const std::string& port : ports) specs.push_back(vr815_test({port}));
-  const std::vector<ProgramResult> runs = run_programs(specs, kAtOnce);
+  std::vector<Invocation> invocations;
+  for (const std::string& port : ports) invocations.push_back(vr815_test({port}));
+  const std::vector<ProgramResult> runs = run_programs(invocations, kAtOnce);
   for (size_t i = 0; i < ports.size(); ++i) {
     SCOPED_TRACE("port argument " + std::to_string(i));
     expect_failed_open(runs[i], ports[i], kDefaultBaud);
@@ -122,9 +122,9 @@ TEST(BadInput, PathsThatAreNotTerminalsAreRefusedUnwritten) {
 
   const std::vector<std::string> ports = {file.string(), dir.path.string(),
                                           "/dev/null", fifo.string()};
-  std::vector<ProgramSpec> specs;
-  for (const std::string& port : ports) specs.push_back(vr815_test({port}));
-  const std::vector<ProgramResult> runs = run_programs(specs, kAtOnce);
+  std::vector<Invocation> invocations;
+  for (const std::string& port : ports) invocations.push_back(vr815_test({port}));
+  const std::vector<ProgramResult> runs = run_programs(invocations, kAtOnce);
   for (size_t i = 0; i < ports.size(); ++i) {
     SCOPED_TRACE(ports[i]);
     expect_failed_open(runs[i], ports[i], kDefaultBaud);
@@ -158,15 +158,15 @@ TEST(BadInput, BaudArgumentIsReadAsAtoiReadsItAndOnlyRealRatesOpen) {
       {{"-99999999999999999999"}, -2147483647 - 1, false},
   };
   std::vector<std::unique_ptr<SimProcess>> sims;
-  std::vector<ProgramSpec> specs;
+  std::vector<Invocation> invocations;
   for (const auto& c : cases) {
     sims.push_back(std::make_unique<SimProcess>());
     ASSERT_FALSE(sims.back()->port().empty());
     std::vector<std::string> args = {sims.back()->port()};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    specs.push_back(vr815_test(args));
+    invocations.push_back(vr815_test(args));
   }
-  const std::vector<ProgramResult> runs = run_programs(specs, kAtOnce);
+  const std::vector<ProgramResult> runs = run_programs(invocations, kAtOnce);
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE("baud argument '" + cases[i].args[0] + "'");
     const std::string& port = sims[i]->port();
@@ -249,11 +249,11 @@ TEST(BadInput, DialogueAnswersOfNulNoiseAndMegabyteLines) {
       {"a megabyte without a line end", VR815_NO_PORTS_PATH,
        std::string(mb, 'B'), manual, std::string(63, 'B')},
   };
-  std::vector<ProgramSpec> specs;
+  std::vector<Invocation> invocations;
   for (const auto& c : cases) {
-    specs.push_back({{c.program}, c.input, kKillAfterMs});
+    invocations.push_back({{c.program}, c.input, kKillAfterMs});
   }
-  const std::vector<ProgramResult> runs = run_programs(specs, kAtOnce);
+  const std::vector<ProgramResult> runs = run_programs(invocations, kAtOnce);
   const std::string tail =
       "  [ OK ] Frame format verified\n" + vr815::e2e::open_failed_tail();
   for (size_t i = 0; i < std::size(cases); ++i) {

@@ -67,16 +67,16 @@ double bound_seconds(const FaultCase& c) {
 
 void run_matrix(const std::vector<FaultCase>& cases) {
   std::vector<std::unique_ptr<SimProcess>> sims;
-  std::vector<vr815::e2e::ProgramSpec> specs;
+  std::vector<vr815::e2e::Invocation> invocations;
   for (const FaultCase& c : cases) {
     sims.push_back(std::make_unique<SimProcess>(c.sim_options));
     ASSERT_FALSE(sims.back()->port().empty()) << c.name;
     const int kill_after_ms = static_cast<int>(bound_seconds(c) * 1000) + 5000;
-    specs.push_back({{VR815_TEST_PATH, sims.back()->port()}, "\n",
+    invocations.push_back({{VR815_TEST_PATH, sims.back()->port()}, "\n",
                      kill_after_ms});
   }
   const std::vector<vr815::e2e::ProgramResult> runs =
-      vr815::e2e::run_programs(specs, kAtOnce);
+      vr815::e2e::run_programs(invocations, kAtOnce);
   for (size_t i = 0; i < cases.size(); ++i) {
     const FaultCase& c = cases[i];
     const vr815::e2e::ProgramResult& run = runs[i];

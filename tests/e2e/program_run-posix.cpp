@@ -45,18 +45,18 @@ int exit_code(int wstatus) {
 }
 
 /// Starts the program with its three standard streams on pipes.
-bool start(const ProgramSpec& spec, Child* c) {
+bool start(const Invocation& invocation, Child* c) {
   int in[2] = {-1, -1};
   int out[2] = {-1, -1};
   int err[2] = {-1, -1};
-  if (spec.argv.empty() || pipe2(in, O_CLOEXEC) != 0 ||
+  if (invocation.argv.empty() || pipe2(in, O_CLOEXEC) != 0 ||
       pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
       if (fd >= 0) close(fd);
     }
     return false;
   }
-  std::vector<std::string> args = spec.argv;
+  std::vector<std::string> args = invocation.argv;
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -93,18 +93,18 @@ bool start(const ProgramSpec& spec, Child* c) {
     return false;
   }
   fcntl(c->in, F_SETFL, fcntl(c->in, F_GETFL) | O_NONBLOCK);
-  if (spec.input.empty()) close_fd(&c->in);
-  c->deadline = c->start + std::chrono::milliseconds(spec.timeout_ms);
+  if (invocation.input.empty()) close_fd(&c->in);
+  c->deadline = c->start + std::chrono::milliseconds(invocation.timeout_ms);
   return true;
 }
 
-void feed(const ProgramSpec& spec, Child* c) {
-  const ssize_t n = write(c->in, spec.input.data() + c->written,
-                          spec.input.size() - c->written);
+void feed(const Invocation& invocation, Child* c) {
+  const ssize_t n = write(c->in, invocation.input.data() + c->written,
+                          invocation.input.size() - c->written);
   if (n > 0) c->written += static_cast<size_t>(n);
   // A program that stops reading gets no more.
   if ((n < 0 && errno != EAGAIN && errno != EINTR) ||
-      c->written == spec.input.size()) {
+      c->written == invocation.input.size()) {
     close_fd(&c->in);
   }
 }
@@ -160,18 +160,18 @@ int poll_timeout_ms(const std::vector<Child>& running) {
 
 }  // namespace
 
-std::vector<ProgramResult> run_programs(const std::vector<ProgramSpec>& specs,
+std::vector<ProgramResult> run_programs(const std::vector<Invocation>& invocations,
                                         size_t at_once) {
   signal(SIGPIPE, SIG_IGN);
-  std::vector<ProgramResult> results(specs.size());
+  std::vector<ProgramResult> results(invocations.size());
   std::vector<Child> running;
   size_t next = 0;
-  while (next < specs.size() || !running.empty()) {
+  while (next < invocations.size() || !running.empty()) {
     while (running.size() < std::max<size_t>(at_once, 1) &&
-           next < specs.size()) {
+           next < invocations.size()) {
       Child c;
       c.index = next++;
-      if (start(specs[c.index], &c)) running.push_back(c);
+      if (start(invocations[c.index], &c)) running.push_back(c);
     }
 
     struct Watched {
@@ -204,7 +204,7 @@ std::vector<ProgramResult> run_programs(const std::vector<ProgramSpec>& specs,
       Child* c = watched[i].child;
       ProgramResult& r = results[c->index];
       if (watched[i].fd == &c->in) {
-        feed(specs[c->index], c);
+        feed(invocations[c->index], c);
       } else {
         drain(watched[i].fd, watched[i].fd == &c->out ? &r.out : &r.err);
       }
@@ -218,8 +218,8 @@ std::vector<ProgramResult> run_programs(const std::vector<ProgramSpec>& specs,
   return results;
 }
 
-ProgramResult run_program(const ProgramSpec& spec) {
-  return run_programs({spec}, 1).front();
+ProgramResult run_program(const Invocation& invocation) {
+  return run_programs({invocation}, 1).front();
 }
 
 }  // namespace vr815::e2e

@@ -10,7 +10,7 @@
 
 namespace vr815::e2e {
 
-struct ProgramSpec {
+struct Invocation {
   std::vector<std::string> argv;  ///< argv[0] is the program's path
   std::string input;              ///< standard input, then end of input
   int timeout_ms = 30000;         ///< killed when still running after this
@@ -27,11 +27,11 @@ struct ProgramResult {
 };
 
 /// Runs every program, at most at_once of them at the same time, and gives
-/// their results in the order of specs.
-std::vector<ProgramResult> run_programs(const std::vector<ProgramSpec>& specs,
-                                        size_t at_once);
+/// their results in the order given.
+std::vector<ProgramResult> run_programs(
+    const std::vector<Invocation>& invocations, size_t at_once);
 
-ProgramResult run_program(const ProgramSpec& spec);
+ProgramResult run_program(const Invocation& invocation);
 
 }  // namespace vr815::e2e
 
