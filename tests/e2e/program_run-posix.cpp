@@ -160,8 +160,8 @@ int poll_timeout_ms(const std::vector<Child>& running) {
 
 }  // namespace
 
-std::vector<ProgramResult> run_programs(const std::vector<Invocation>& invocations,
-                                        size_t at_once) {
+std::vector<ProgramResult> run_programs(
+    const std::vector<Invocation>& invocations, size_t at_once) {
   signal(SIGPIPE, SIG_IGN);
   std::vector<ProgramResult> results(invocations.size());
   std::vector<Child> running;
