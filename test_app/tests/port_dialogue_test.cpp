@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "port_selection.h"
+#include "stdout_redirect.h"
 
 namespace {
 
@@ -33,9 +34,8 @@ struct Dialogue {
 };
 
 Dialogue run(const std::vector<std::string>& ports, const std::string& input) {
-  std::FILE* in = std::tmpfile();
-  std::FILE* out = std::tmpfile();
-  EXPECT_TRUE(in != nullptr && out != nullptr);
+  std::FILE* in = temporary_file();
+  std::FILE* out = temporary_file();
   std::fwrite(input.data(), 1, input.size(), in);
   std::rewind(in);
   Dialogue d;

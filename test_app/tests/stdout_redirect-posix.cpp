@@ -32,9 +32,14 @@ void redirected(int fd, std::FILE* stream, std::FILE* file,
 
 }  // namespace
 
-std::string capture_stdout(const std::function<void()>& body) {
+std::FILE* temporary_file() {
   std::FILE* file = std::tmpfile();
   if (file == nullptr) throw std::runtime_error("no temporary file");
+  return file;
+}
+
+std::string capture_stdout(const std::function<void()>& body) {
+  std::FILE* file = temporary_file();
   redirected(STDOUT_FILENO, stdout, file, body);
   std::string text;
   std::rewind(file);
@@ -48,8 +53,7 @@ std::string capture_stdout(const std::function<void()>& body) {
 }
 
 void with_stdin(const std::string& text, const std::function<void()>& body) {
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) throw std::runtime_error("no temporary file");
+  std::FILE* file = temporary_file();
   std::fwrite(text.data(), 1, text.size(), file);
   std::fflush(file);
   std::rewind(file);

@@ -1,4 +1,5 @@
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <stdexcept>
@@ -27,9 +28,25 @@ void redirected(int fd, std::FILE* stream, std::FILE* file,
 
 }  // namespace
 
-std::string capture_stdout(const std::function<void()>& body) {
-  std::FILE* file = std::tmpfile();
+// The C runtime's tmpfile names its files from a counter of its own process,
+// in the root folder, so test programs running side by side collide; the
+// system's unique temporary names do not.
+std::FILE* temporary_file() {
+  char folder[MAX_PATH];
+  char name[MAX_PATH];
+  const DWORD len = GetTempPathA(MAX_PATH, folder);
+  if (len == 0 || len > MAX_PATH ||
+      GetTempFileNameA(folder, "vr8", 0, name) == 0) {
+    throw std::runtime_error("no temporary file");
+  }
+  // "D": removed when closed.
+  std::FILE* file = std::fopen(name, "w+bD");
   if (file == nullptr) throw std::runtime_error("no temporary file");
+  return file;
+}
+
+std::string capture_stdout(const std::function<void()>& body) {
+  std::FILE* file = temporary_file();
   redirected(1, stdout, file, body);
   std::string text;
   std::rewind(file);
@@ -50,8 +67,7 @@ std::string capture_stdout(const std::function<void()>& body) {
 }
 
 void with_stdin(const std::string& text, const std::function<void()>& body) {
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) throw std::runtime_error("no temporary file");
+  std::FILE* file = temporary_file();
   std::fwrite(text.data(), 1, text.size(), file);
   std::fflush(file);
   std::rewind(file);

@@ -5,8 +5,13 @@
 #define VR815_STDOUT_REDIRECT_H
 
 #include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <string>
+
+/// A new temporary file, open for reading and writing, removed when closed;
+/// never the same file as another process's. Throws when none can be made.
+std::FILE* temporary_file();
 
 /// Runs body with standard output going to a temporary file; returns every
 /// byte written to it, through stdio or straight to the descriptor, in the
