@@ -29,9 +29,14 @@ class TcpTransport : public Transport {
       host_ = tcp_accept(listener_, timeout_ms);
       return IoResult::Timeout;
     }
-    while (TcpLine* newcomer = tcp_accept(listener_, 0)) tcp_close(newcomer);
-    const IoResult r = tcp_read(host_, buf, len,
-                                std::min(timeout_ms, kRefuseEveryMs), got);
+    // A host that left and came back has closed before it connected again:
+    // look for its leaving first, so that it is not turned away as a
+    // newcomer.
+    IoResult r = tcp_read(host_, buf, len, 0, got);
+    if (r == IoResult::Timeout) {
+      while (TcpLine* newcomer = tcp_accept(listener_, 0)) tcp_close(newcomer);
+      r = tcp_read(host_, buf, len, std::min(timeout_ms, kRefuseEveryMs), got);
+    }
     if (r == IoResult::LineError) {
       tcp_close(host_);
       host_ = nullptr;

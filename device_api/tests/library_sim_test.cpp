@@ -1,4 +1,5 @@
-// The library as the harness uses it, against vr815-sim over a pseudo-terminal.
+// The library as the harness uses it, against vr815-sim on each kind of
+// line: a pseudo-terminal and TCP.
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,29 @@ using Clock = std::chrono::steady_clock;
 
 /// Slack over the documented bound for a loaded machine.
 constexpr int kSlackMs = 150;
+
+/// The kinds of line a device is reached on, as vr815-sim options.
+struct LineKind {
+  const char* name;
+  std::vector<std::string> options;
+};
+
+void PrintTo(const LineKind& kind, std::ostream* os) { *os << kind.name; }
+
+const LineKind kLineKinds[] = {
+    {"Pty", {}},
+    {"Tcp", {"--listen", "127.0.0.1:0"}},
+};
+
+class LibraryOverLine : public testing::TestWithParam<LineKind> {
+ protected:
+  /// The options with those that put the device on this kind of line.
+  std::vector<std::string> on_line(std::vector<std::string> options) const {
+    options.insert(options.begin(), GetParam().options.begin(),
+                   GetParam().options.end());
+    return options;
+  }
+};
 
 /// A simulated device with a log, and the library's handle on its line.
 struct Line {
@@ -55,8 +80,8 @@ int32_t read_timing(void* h, Timing* t) {
                                   &t->hz);
 }
 
-TEST(LibraryOverPty, EachCallSendsTheFrameCheckFrameAndReadsBack) {
-  Line line;
+TEST_P(LibraryOverLine, EachCallSendsTheFrameCheckFrameAndReadsBack) {
+  Line line(on_line({}));
   ASSERT_NE(line.handle, nullptr) << line.sim.port();
   void* h = line.handle;
 
@@ -98,8 +123,8 @@ TEST(LibraryOverPty, EachCallSendsTheFrameCheckFrameAndReadsBack) {
   EXPECT_EQ(t.hz, 1000.0);
 }
 
-TEST(LibraryOverPty, SettingsReadBackInTheirUnits) {
-  Line line({"--temperature", "-12.345"});
+TEST_P(LibraryOverLine, SettingsReadBackInTheirUnits) {
+  Line line(on_line({"--temperature", "-12.345"}));
   ASSERT_NE(line.handle, nullptr);
   void* h = line.handle;
   float celsius = 0.0f;
@@ -130,7 +155,7 @@ TEST(LibraryOverPty, SettingsReadBackInTheirUnits) {
   }
 }
 
-TEST(LibraryOverPty, FaultsBecomeFailureCodesWithinTheBound) {
+TEST_P(LibraryOverLine, FaultsBecomeFailureCodesWithinTheBound) {
   const struct {
     std::vector<std::string> options;
     int32_t status;
@@ -145,7 +170,7 @@ TEST(LibraryOverPty, FaultsBecomeFailureCodesWithinTheBound) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.options.front());
-    Line line(c.options);
+    Line line(on_line(c.options));
     ASSERT_NE(line.handle, nullptr);
     float celsius = -99.0f;
     const auto start = Clock::now();
@@ -160,8 +185,8 @@ TEST(LibraryOverPty, FaultsBecomeFailureCodesWithinTheBound) {
   }
 }
 
-TEST(LibraryOverPty, FailedCommandLeavesTheDeviceAsItWas) {
-  Line line({"--fail", "SET_DELAY=7", "--fail", "SET_PULSE_WIDTH=-2"});
+TEST_P(LibraryOverLine, FailedCommandLeavesTheDeviceAsItWas) {
+  Line line(on_line({"--fail", "SET_DELAY=7", "--fail", "SET_PULSE_WIDTH=-2"}));
   ASSERT_NE(line.handle, nullptr);
   void* h = line.handle;
   EXPECT_EQ(vr815_set_delay(h, 1, 10), 7);
@@ -174,8 +199,8 @@ TEST(LibraryOverPty, FailedCommandLeavesTheDeviceAsItWas) {
   EXPECT_EQ(t.mode, VR815_TRIG_SOFTWARE);
 }
 
-TEST(LibraryOverPty, HangUpInMidCallIsALineErrorAtOnce) {
-  Line line({"--hangup-after", "2"});
+TEST_P(LibraryOverLine, HangUpInMidCallIsALineErrorAtOnce) {
+  Line line(on_line({"--hangup-after", "2"}));
   ASSERT_NE(line.handle, nullptr);
   float celsius = 0.0f;
   EXPECT_EQ(vr815_read_temperature(line.handle, &celsius), VR815_OK);
@@ -189,8 +214,8 @@ TEST(LibraryOverPty, HangUpInMidCallIsALineErrorAtOnce) {
   EXPECT_EQ(line.sim.stop(), 0);
 }
 
-TEST(LibraryOverPty, OneDeviceServesOneSessionAfterAnother) {
-  SimProcess sim;
+TEST_P(LibraryOverLine, OneDeviceServesOneSessionAfterAnother) {
+  SimProcess sim(on_line({}));
   ASSERT_FALSE(sim.port().empty());
   for (int session = 0; session < 3; ++session) {
     void* h = vr815_init(sim.port().c_str(), 115200);
@@ -226,5 +251,10 @@ TEST(LibraryOverPty, WireTriggerModeWithoutALibraryModeIsABadReply) {
   EXPECT_EQ(t.hz, -1.0);
   vr815_close(h);
 }
+
+INSTANTIATE_TEST_SUITE_P(Lines, LibraryOverLine, testing::ValuesIn(kLineKinds),
+                         [](const testing::TestParamInfo<LineKind>& kind) {
+                           return std::string(kind.param.name);
+                         });
 
 }  // namespace

@@ -210,6 +210,24 @@ TEST(SimOptions, ReadsEveryOption) {
             uint64_t{0});
   EXPECT_EQ(sim::parse_options({"--delay-ms", "1", "--help"}).outcome,
             sim::ParseOutcome::Help);
+  EXPECT_EQ(sim::parse_options({"--version"}).outcome,
+            sim::ParseOutcome::Version);
+}
+
+TEST(SimOptions, ReadsTheLineToServeOn) {
+  EXPECT_EQ(sim::parse_options({}).options.line, sim::Options::Line::Pty);
+  const sim::Options tcp =
+      sim::parse_options({"--listen", "[::1]:0", "--once"}).options;
+  EXPECT_EQ(tcp.line, sim::Options::Line::Listen);
+  EXPECT_EQ(tcp.listen, "[::1]:0");
+  EXPECT_TRUE(tcp.once);
+  const sim::Options port =
+      sim::parse_options({"--port", "COM7", "--baud", "9600"}).options;
+  EXPECT_EQ(port.line, sim::Options::Line::Port);
+  EXPECT_EQ(port.port, "COM7");
+  EXPECT_EQ(port.baud, 9600);
+  EXPECT_EQ(sim::parse_options({"--port", "/dev/ttyUSB0"}).options.baud,
+            115200);
 }
 
 TEST(SimOptions, RefusesBadValuesWithOneLine) {
@@ -236,10 +254,20 @@ TEST(SimOptions, RefusesBadValuesWithOneLine) {
       {"--temperature", "1e9"},
       {"--temperature", "25.5C"},
       {"--log", ""},
+      {"--listen", "70000"},
+      {"--listen", "host:5000"},
+      {"--listen", "127.0.0.1:"},
+      {"--listen", "::1:5000"},
+      {"--listen", "0", "--port", "COM7"},
+      {"--port", ""},
+      {"--port", "COM7", "--baud", "0"},
+      {"--baud", "9600"},
+      {"--once"},
   };
   for (const auto& args : cases) {
     const sim::ParsedOptions p = sim::parse_options(args);
-    EXPECT_EQ(p.outcome, sim::ParseOutcome::Error) << args.back();
+    EXPECT_EQ(p.outcome, sim::ParseOutcome::Error) << args.front() << " "
+                                                   << args.back();
     EXPECT_FALSE(p.error.empty());
     EXPECT_EQ(p.error.find('\n'), std::string::npos);
   }

@@ -170,6 +170,23 @@ int SimProcess::stop(int signal) {
   return status_;
 }
 
+int SimProcess::wait_for_exit(int timeout_ms) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (pid_ > 0) {
+    int wstatus = 0;
+    const pid_t r = waitpid(pid_, &wstatus, WNOHANG);
+    if (r == pid_) {
+      status_ = exit_code(wstatus);
+      pid_ = -1;
+    } else if (Clock::now() >= deadline) {
+      return -1;
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  return status_;
+}
+
 SimRun run_sim(const std::vector<std::string>& options, int timeout_ms) {
   SimRun run{-1, {}, {}};
   int out_fd = -1;

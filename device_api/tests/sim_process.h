@@ -37,6 +37,9 @@ class SimProcess {
   /// signal ended it, -1 when it never started; the same value on every
   /// later call.
   int stop(int signal = SIGTERM);
+  /// Waits up to timeout_ms for the sim to end by itself: its status as
+  /// stop gives it, or -1 while it still runs.
+  int wait_for_exit(int timeout_ms);
 
  private:
   pid_t pid_ = -1;

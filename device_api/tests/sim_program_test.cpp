@@ -38,6 +38,41 @@ TEST(SimProgram, HelpGoesToStandardOutput) {
   EXPECT_TRUE(run.err.empty());
 }
 
+TEST(SimProgram, VersionIsTheProjectVersion) {
+  const vr815::test::SimRun run = run_sim({"--version"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "vr815-sim " VR815_VERSION "\n");
+}
+
+TEST(SimProgram, UnopenableLineIsStatus1) {
+  SimProcess taken({"--listen", "0"});
+  const std::string port_in_use =
+      taken.port().substr(taken.port().rfind(':') + 1);
+  const std::vector<std::vector<std::string>> cases = {
+      {"--port", "/nonexistent/tty"},
+      {"--listen", port_in_use},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.back());
+    const vr815::test::SimRun run = run_sim(args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  }
+}
+
+TEST(SimProgram, ListeningTellsTheSocketNameAndOnceEndsWithTheHost) {
+  SimProcess sim({"--listen", "0", "--once"});
+  ASSERT_EQ(sim.port().rfind("socket://127.0.0.1:", 0), 0u) << sim.port();
+  EXPECT_NE(sim.port(), "socket://127.0.0.1:0");
+  void* h = vr815_init(sim.port().c_str(), 115200);
+  ASSERT_NE(h, nullptr);
+  float celsius = 0.0f;
+  EXPECT_EQ(vr815_read_temperature(h, &celsius), VR815_OK);
+  vr815_close(h);
+  EXPECT_EQ(sim.wait_for_exit(2000), 0);
+}
+
 TEST(SimProgram, UnopenableLogFileIsStatus1) {
   const std::string missing_dir =
       (std::filesystem::temp_directory_path() / "vr815-no-such-dir" / "log")
