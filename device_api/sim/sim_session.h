@@ -13,7 +13,8 @@
 namespace vr815::sim {
 
 /// A frame whose bytes stop coming for longer than this is dropped, as a
-/// device's receiver resets after a gap in the middle of a frame.
+/// device's receiver resets after a gap in the middle of a frame; on a slow
+/// serial port the gap is ten character times when that is longer.
 constexpr uint64_t kInterByteTimeoutMs = 100;
 
 /// Bytes --noise sends before each answer; none of them is a reply marker.
@@ -23,6 +24,7 @@ struct Session {
   DeviceState device;
   std::vector<uint8_t> pending;  ///< received bytes not yet a whole frame
   uint64_t last_byte_ms = 0;     ///< when the last byte came
+  uint64_t inter_byte_timeout_ms = kInterByteTimeoutMs;
   uint64_t frames = 0;           ///< whole request frames received
   bool hung_up = false;
 };
@@ -34,12 +36,14 @@ struct Event {
   bool hang_up = false;         ///< close the line instead of answering
 };
 
-/// The session at power-on, with the options' temperature.
+/// The session at power-on, with the options' temperature and the line's
+/// inter-byte timeout.
 Session new_session(const Options& options);
 
 /// Takes bytes received from the line at now_ms (a steady clock in ms) and
 /// gives one event per whole request frame, in order. A partial frame that
-/// waited more than kInterByteTimeoutMs for these bytes is dropped first.
+/// waited longer than the inter-byte timeout for these bytes is dropped
+/// first.
 /// Bytes that cannot start a frame (wrong marker, bad checksum, length
 /// beyond the maximum) are dropped one at a time until a frame starts.
 /// After a hang-up event nothing more is taken.

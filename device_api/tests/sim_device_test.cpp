@@ -137,6 +137,15 @@ TEST(SimSession, DropsAPartialFrameAfterAGapSoTheNextRequestIsAnswered) {
   };
   EXPECT_TRUE(answers_after(sim::kInterByteTimeoutMs + 1));
   EXPECT_FALSE(answers_after(sim::kInterByteTimeoutMs));
+
+  // A slow serial port: ten characters of 10 bits at 50 baud, 2 s.
+  sim::Options slow;
+  slow.line = sim::Options::Line::Port;
+  slow.baud = 50;
+  EXPECT_EQ(sim::new_session(slow).inter_byte_timeout_ms, 2001u);
+  slow.baud = 115200;
+  EXPECT_EQ(sim::new_session(slow).inter_byte_timeout_ms,
+            sim::kInterByteTimeoutMs);
 }
 
 TEST(SimSession, FaultOptionsShapeTheAnswer) {
