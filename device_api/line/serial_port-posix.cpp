@@ -1,11 +1,15 @@
 // The serial line on POSIX systems: a terminal device opened without waiting
-// on modem lines, set to raw 8N1, locked for exclusive use, its settings held
-// against other programs that open it too.
+// on modem lines, set to raw 8N1, locked for exclusive use. Only the
+// character device of a terminal driver is opened at all, and the line's
+// settings are held against other programs that open it too.
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -77,6 +81,64 @@ bool device_path(const char* name, std::string* path) {
   }
   *path = "/dev/ttyS" + std::to_string(n - 1);
   return true;
+}
+
+/// Unix98 pseudo-terminal slaves (/dev/pts/N): majors 136 to 143. They have
+/// no entry under /sys/dev/char, so they are known by number.
+constexpr unsigned kFirstPtySlaveMajor = 136;
+constexpr unsigned kLastPtySlaveMajor = 143;
+
+/// Terminals of the machine itself rather than lines to a device: their
+/// driver is the terminal class too, but bytes written there reach a screen,
+/// the operator's own session or a new pseudo-terminal.
+struct MachineTerminal {
+  unsigned major;
+  unsigned first_minor;
+  unsigned last_minor;
+};
+
+constexpr MachineTerminal kMachineTerminals[] = {
+    {4, 0, 63},  // virtual consoles, /dev/tty0 to /dev/tty63
+    {5, 0, 0},   // /dev/tty: whatever terminal the calling process runs in
+    {5, 1, 1},   // /dev/console
+    {5, 2, 2},   // /dev/ptmx: each open makes a new pseudo-terminal
+};
+
+bool is_machine_terminal(unsigned major_no, unsigned minor_no) {
+  for (const MachineTerminal& t : kMachineTerminals) {
+    if (t.major == major_no && minor_no >= t.first_minor &&
+        minor_no <= t.last_minor) {
+      return true;
+    }
+  }
+  return false;
+}
+
+/// True when the kernel files the character device under the terminal
+/// class: its /sys/dev/char/MAJOR:MINOR/subsystem link ends in "/tty".
+bool in_tty_class(unsigned major_no, unsigned minor_no) {
+  const std::string link = "/sys/dev/char/" + std::to_string(major_no) + ":" +
+                           std::to_string(minor_no) + "/subsystem";
+  char target[PATH_MAX];
+  const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+  if (n <= 0) return false;
+  target[n] = '\0';
+  const char* slash = std::strrchr(target, '/');
+  return std::strcmp(slash != nullptr ? slash + 1 : target, "tty") == 0;
+}
+
+/// True for the node of a line (a serial port, a USB serial adapter, any
+/// other terminal driver's device, a pseudo-terminal slave), told from the
+/// node's type and number alone.
+bool is_line_device(const struct stat& st) {
+  if (!S_ISCHR(st.st_mode)) return false;
+  const unsigned major_no = major(st.st_rdev);
+  const unsigned minor_no = minor(st.st_rdev);
+  if (major_no >= kFirstPtySlaveMajor && major_no <= kLastPtySlaveMajor) {
+    return true;
+  }
+  return in_tty_class(major_no, minor_no) &&
+         !is_machine_terminal(major_no, minor_no);
 }
 
 bool set_raw(int fd, speed_t speed) {
@@ -155,6 +217,11 @@ bool hung_up(int fd) {
   return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
+bool same_device(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino &&
+         a.st_rdev == b.st_rdev;
+}
+
 }  // namespace
 
 SerialPort* serial_open(const char* name, int32_t baud) {
@@ -163,12 +230,21 @@ SerialPort* serial_open(const char* name, int32_t baud) {
   if (name == nullptr || !device_path(name, &path) || !speed_for(baud, &speed)) {
     return nullptr;
   }
+  // Decide before the open: opening some devices acts by itself (a watchdog
+  // arms). stat follows symbolic links, so /dev/serial/by-id names work.
+  struct stat before {};
+  if (stat(path.c_str(), &before) != 0 || !is_line_device(before)) {
+    return nullptr;
+  }
   const int fd =
       open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return nullptr;
-  // Refuse anything that is not a terminal before a byte is written; lock
+  // The path may name another file by now, and the kernel has the last word
+  // on what is a terminal: check again before a byte is written. Lock
   // advisory as well as exclusive, because root passes TIOCEXCL.
-  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  struct stat opened {};
+  if (fstat(fd, &opened) != 0 || !same_device(before, opened) ||
+      !isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);
     return nullptr;
   }

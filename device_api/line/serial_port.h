@@ -12,7 +12,8 @@ struct SerialPort;
 
 /// Opens the port by name ("COM<n>" or a device path) at the baud rate, for
 /// exclusive use. Null when it cannot be opened, is in use, is not a serial
-/// device, or the rate is not one the system can set.
+/// device (refused without opening it), or the rate is not one the system
+/// can set.
 SerialPort* serial_open(const char* name, int32_t baud);
 /// Closes the port and frees it; a null port is ignored.
 void serial_close(SerialPort* port);
