@@ -124,16 +124,19 @@ TEST(SharedLine, OpenerWithoutTheLockMayHoldTheLineAndLeave) {
   // A plain open, as a service probing serial ports makes it: refused by
   // the exclusive mode unless it runs as root.
   const int second = open(line.sim.port().c_str(), O_RDWR | O_NOCTTY);
+  const int open_error = errno;
   if (geteuid() == 0) {
     ASSERT_GE(second, 0) << "the kernel now refuses root too";
-    EXPECT_NE(flock(second, LOCK_EX | LOCK_NB), 0) << "the lock was free";
-    EXPECT_EQ(errno, EWOULDBLOCK);
+    const int locked = flock(second, LOCK_EX | LOCK_NB);
+    const int lock_error = errno;
+    EXPECT_NE(locked, 0) << "the lock was free";
+    EXPECT_EQ(lock_error, EWOULDBLOCK);
     ASSERT_TRUE(change_settings(second, vmin_0));
     expect_calls_work(line.handle);  // while it holds the line
     close(second);
   } else {
     EXPECT_LT(second, 0);
-    EXPECT_EQ(errno, EBUSY);
+    EXPECT_EQ(open_error, EBUSY);
   }
   expect_calls_work(line.handle);  // after it left
 }
@@ -161,7 +164,7 @@ TEST(SharedLine, HangUpIsStillALineErrorAtOnce) {
     // With VMIN 0, an empty line and a hung-up one both read 0 bytes.
     ASSERT_TRUE(change_settings(line.other, vmin_0));
     if (!c.hang_up(line.other)) {
-      EXPECT_EQ(errno, EPERM);
+      EXPECT_EQ(errno, EPERM);  // not root: nothing to see here
       continue;
     }
     for (int call = 2; call <= 3; ++call) {
