@@ -14,6 +14,9 @@ using vr815::Line;
 static_assert(VR815_CONNECT_TIMEOUT_MS == vr815::kConnectTimeoutMs,
               "the documented bound of a TCP open");
 
+// The interface numbers the device's channels.
+static_assert(VR815_CHANNELS == proto::kChannels);
+
 namespace {
 
 Line* line_of(void* handle) { return static_cast<Line*>(handle); }
@@ -64,7 +67,7 @@ VR815_API int32_t vr815_close(void* handle) {
 VR815_API int32_t vr815_read_temperature(void* handle, float* celsius) {
   if (handle == nullptr || celsius == nullptr) return VR815_ERR_BAD_ARG;
   std::vector<uint32_t> reply;
-  const int32_t status = send(handle, VR815DDG::READ_TEMP, 0, {}, &reply);
+  const int32_t status = send(handle, proto::kReadTemp, 0, {}, &reply);
   if (status != VR815_OK) return status;
   if (reply.size() != 1) return VR815_ERR_BAD_REPLY;
   const auto milli = static_cast<int32_t>(reply[0]);
@@ -83,7 +86,7 @@ VR815_API int32_t vr815_read_timing_config(void* handle, int32_t channel,
     return VR815_ERR_BAD_ARG;
   }
   std::vector<uint32_t> w;
-  const int32_t status = send(handle, VR815DDG::READ_TIMING,
+  const int32_t status = send(handle, proto::kReadTiming,
                               static_cast<uint16_t>(channel), {}, &w);
   if (status != VR815_OK) return status;
   int32_t mode = 0;
@@ -106,7 +109,7 @@ VR815_API int32_t vr815_set_trigger(void* handle, int32_t mode) {
   if (handle == nullptr || !proto::wire_trigger_mode(mode, &wire)) {
     return VR815_ERR_BAD_ARG;
   }
-  return send(handle, VR815DDG::SET_TRIGGER, wire);
+  return send(handle, proto::kSetTrigger, wire);
 }
 
 VR815_API int32_t vr815_set_trigger_freq(void* handle, double hz) {
@@ -114,7 +117,7 @@ VR815_API int32_t vr815_set_trigger_freq(void* handle, double hz) {
   if (handle == nullptr || !proto::period_ticks_from_hz(hz, &ticks)) {
     return VR815_ERR_BAD_ARG;
   }
-  return send(handle, VR815DDG::SET_TRIG_FREQ, 0, {ticks});
+  return send(handle, proto::kSetTrigFreq, 0, {ticks});
 }
 
 VR815_API int32_t vr815_set_output_channel(void* handle, int32_t channel,
@@ -122,30 +125,30 @@ VR815_API int32_t vr815_set_output_channel(void* handle, int32_t channel,
   if (handle == nullptr || !valid_channel(channel) || !valid_enable(enable)) {
     return VR815_ERR_BAD_ARG;
   }
-  return send(handle, VR815DDG::SET_CHANNEL,
+  return send(handle, proto::kSetChannel,
               proto::channel_param(static_cast<uint8_t>(channel),
                                    static_cast<uint8_t>(enable)));
 }
 
 VR815_API int32_t vr815_set_delay(void* handle, int32_t channel,
                                   int64_t delay_ns) {
-  return send_time(handle, VR815DDG::SET_DELAY, channel, delay_ns);
+  return send_time(handle, proto::kSetDelay, channel, delay_ns);
 }
 
 VR815_API int32_t vr815_set_pulse_width(void* handle, int32_t channel,
                                         int64_t width_ns) {
-  return send_time(handle, VR815DDG::SET_PULSE_WIDTH, channel, width_ns);
+  return send_time(handle, proto::kSetPulseWidth, channel, width_ns);
 }
 
 VR815_API int32_t vr815_set_global_output(void* handle, int32_t enable) {
   if (handle == nullptr || !valid_enable(enable)) return VR815_ERR_BAD_ARG;
-  return send(handle, VR815DDG::SET_GLOBAL_OUTPUT,
+  return send(handle, proto::kSetGlobalOutput,
               static_cast<uint16_t>(enable));
 }
 
 VR815_API int32_t vr815_software_trigger(void* handle) {
   if (handle == nullptr) return VR815_ERR_BAD_ARG;
-  return send(handle, VR815DDG::SOFTWARE_TRIG, 0);
+  return send(handle, proto::kSoftwareTrig, 0);
 }
 
 }  // extern "C"

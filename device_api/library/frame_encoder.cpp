@@ -6,6 +6,17 @@
 
 namespace proto = vr815::protocol;
 
+// The header names the codes for its users; the protocol owns them.
+static_assert(VR815DDG::SET_TRIGGER == proto::kSetTrigger);
+static_assert(VR815DDG::SET_TRIG_FREQ == proto::kSetTrigFreq);
+static_assert(VR815DDG::SET_CHANNEL == proto::kSetChannel);
+static_assert(VR815DDG::SET_GLOBAL_OUTPUT == proto::kSetGlobalOutput);
+static_assert(VR815DDG::SET_DELAY == proto::kSetDelay);
+static_assert(VR815DDG::SET_PULSE_WIDTH == proto::kSetPulseWidth);
+static_assert(VR815DDG::SOFTWARE_TRIG == proto::kSoftwareTrig);
+static_assert(VR815DDG::READ_TEMP == proto::kReadTemp);
+static_assert(VR815DDG::READ_TIMING == proto::kReadTiming);
+
 void VR815DDG::BuildFrame(uint8_t cmd, uint16_t param, const uint8_t* data,
                           int32_t len, std::vector<uint8_t>& frame) {
   const size_t n = (data == nullptr || len <= 0) ? 0 : static_cast<size_t>(len);

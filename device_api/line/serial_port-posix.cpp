@@ -1,10 +1,15 @@
 // The serial line on POSIX systems: a terminal device opened without waiting
-// on modem lines, set to raw 8N1, locked for exclusive use.
+// on modem lines, set to raw 8N1, locked for exclusive use. Only the
+// character device of a terminal driver is opened at all, and the line's
+// settings are held against other programs that open it too.
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,6 +24,8 @@ namespace vr815 {
 
 struct SerialPort {
   int fd;
+  /// The line's settings as the driver took them at the open.
+  termios settings;
 };
 
 namespace {
@@ -76,6 +83,64 @@ bool device_path(const char* name, std::string* path) {
   return true;
 }
 
+/// Unix98 pseudo-terminal slaves (/dev/pts/N): majors 136 to 143. They have
+/// no entry under /sys/dev/char, so they are known by number.
+constexpr unsigned kFirstPtySlaveMajor = 136;
+constexpr unsigned kLastPtySlaveMajor = 143;
+
+/// Terminals of the machine itself rather than lines to a device: their
+/// driver is the terminal class too, but bytes written there reach a screen,
+/// the operator's own session or a new pseudo-terminal.
+struct MachineTerminal {
+  unsigned major;
+  unsigned first_minor;
+  unsigned last_minor;
+};
+
+constexpr MachineTerminal kMachineTerminals[] = {
+    {4, 0, 63},  // virtual consoles, /dev/tty0 to /dev/tty63
+    {5, 0, 0},   // /dev/tty: whatever terminal the calling process runs in
+    {5, 1, 1},   // /dev/console
+    {5, 2, 2},   // /dev/ptmx: each open makes a new pseudo-terminal
+};
+
+bool is_machine_terminal(unsigned major_no, unsigned minor_no) {
+  for (const MachineTerminal& t : kMachineTerminals) {
+    if (t.major == major_no && minor_no >= t.first_minor &&
+        minor_no <= t.last_minor) {
+      return true;
+    }
+  }
+  return false;
+}
+
+/// True when the kernel files the character device under the terminal
+/// class: its /sys/dev/char/MAJOR:MINOR/subsystem link ends in "/tty".
+bool in_tty_class(unsigned major_no, unsigned minor_no) {
+  const std::string link = "/sys/dev/char/" + std::to_string(major_no) + ":" +
+                           std::to_string(minor_no) + "/subsystem";
+  char target[PATH_MAX];
+  const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+  if (n <= 0) return false;
+  target[n] = '\0';
+  const char* slash = std::strrchr(target, '/');
+  return std::strcmp(slash != nullptr ? slash + 1 : target, "tty") == 0;
+}
+
+/// True for the node of a line (a serial port, a USB serial adapter, any
+/// other terminal driver's device, a pseudo-terminal slave), told from the
+/// node's type and number alone.
+bool is_line_device(const struct stat& st) {
+  if (!S_ISCHR(st.st_mode)) return false;
+  const unsigned major_no = major(st.st_rdev);
+  const unsigned minor_no = minor(st.st_rdev);
+  if (major_no >= kFirstPtySlaveMajor && major_no <= kLastPtySlaveMajor) {
+    return true;
+  }
+  return in_tty_class(major_no, minor_no) &&
+         !is_machine_terminal(major_no, minor_no);
+}
+
 bool set_raw(int fd, speed_t speed) {
   termios tio{};
   if (tcgetattr(fd, &tio) != 0) return false;
@@ -83,14 +148,37 @@ bool set_raw(int fd, speed_t speed) {
   tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
   tio.c_cflag |= CS8 | CLOCAL | CREAD;
   tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-  // With O_NONBLOCK, VMIN 1 makes an empty line EAGAIN and keeps a read of 0
-  // bytes for a hang-up.
+  // With O_NONBLOCK, VMIN 1 makes an empty line EAGAIN rather than a read of
+  // 0 bytes.
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
   if (cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0) {
     return false;
   }
   return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+bool same_settings(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag &&
+         a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag &&
+         a.c_cc[VMIN] == b.c_cc[VMIN] && a.c_cc[VTIME] == b.c_cc[VTIME] &&
+         cfgetispeed(&a) == cfgetispeed(&b) &&
+         cfgetospeed(&a) == cfgetospeed(&b);
+}
+
+// A terminal's settings are shared by everyone who has it open, and the
+// exclusive mode does not stop root: a program that opens the line without
+// the lock (services that probe serial ports at plug-in do) may leave it at
+// another speed, canonical, or with VMIN 0, where an empty line reads 0 bytes
+// like a hung-up one. So each exchange starts from the settings of the open.
+
+/// Puts the settings of the open back if they changed; false when the line
+/// cannot be asked, as a hung-up terminal answers.
+bool keep_settings(const SerialPort& port) {
+  termios now{};
+  if (tcgetattr(port.fd, &now) != 0) return false;
+  if (same_settings(now, port.settings)) return true;
+  return tcsetattr(port.fd, TCSANOW, &port.settings) == 0;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -101,22 +189,37 @@ int remaining_ms(Clock::time_point deadline) {
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-/// Waits for the events until the deadline: 1 ready, 0 timed out, -1 the
-/// line failed or hung up.
-int wait_for(int fd, short events, Clock::time_point deadline) {
+/// Waits for the events until the deadline: Ok when they came, Timeout, or
+/// LineError when the line failed or hung up.
+IoResult wait_for(int fd, short events, Clock::time_point deadline) {
   for (;;) {
     pollfd p{fd, events, 0};
     const int r = poll(&p, 1, remaining_ms(deadline));
     if (r < 0) {
       if (errno == EINTR) continue;
-      return -1;
+      return IoResult::LineError;
     }
-    if (r == 0) return 0;
+    if (r == 0) return IoResult::Timeout;
     // Bytes that came before a hang-up are still read; the read after them
     // sees the hang-up.
-    if (p.revents & events) return 1;
-    if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) return -1;
+    if (p.revents & events) return IoResult::Ok;
+    if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) return IoResult::LineError;
   }
+}
+
+/// True when the terminal reports a hang-up or an error now. A read of 0
+/// bytes alone does not tell: with VMIN 0 an empty line reads 0 bytes too.
+bool hung_up(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  while (poll(&p, 1, 0) < 0) {
+    if (errno != EINTR) return true;
+  }
+  return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+bool same_device(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino &&
+         a.st_rdev == b.st_rdev;
 }
 
 }  // namespace
@@ -127,22 +230,34 @@ SerialPort* serial_open(const char* name, int32_t baud) {
   if (name == nullptr || !device_path(name, &path) || !speed_for(baud, &speed)) {
     return nullptr;
   }
+  // Decide before the open: opening some devices acts by itself (a watchdog
+  // arms). stat follows symbolic links, so /dev/serial/by-id names work.
+  struct stat before {};
+  if (stat(path.c_str(), &before) != 0 || !is_line_device(before)) {
+    return nullptr;
+  }
   const int fd =
       open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return nullptr;
-  // Refuse anything that is not a terminal before a byte is written; lock
+  // The path may name another file by now, and the kernel has the last word
+  // on what is a terminal: check again before a byte is written. Lock
   // advisory as well as exclusive, because root passes TIOCEXCL.
-  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  struct stat opened {};
+  if (fstat(fd, &opened) != 0 || !same_device(before, opened) ||
+      !isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);
     return nullptr;
   }
-  if (ioctl(fd, TIOCEXCL) != 0 || !set_raw(fd, speed)) {
+  SerialPort* port = new SerialPort{fd, {}};
+  if (ioctl(fd, TIOCEXCL) != 0 || !set_raw(fd, speed) ||
+      tcgetattr(fd, &port->settings) != 0) {
     ioctl(fd, TIOCNXCL);
     close(fd);
+    delete port;
     return nullptr;
   }
   tcflush(fd, TCIOFLUSH);
-  return new SerialPort{fd};
+  return port;
 }
 
 void serial_close(SerialPort* port) {
@@ -157,6 +272,7 @@ void serial_close(SerialPort* port) {
 }
 
 void serial_discard_input(SerialPort* port) {
+  if (port == nullptr) return;
   tcflush(port->fd, TCIFLUSH);
   uint8_t sink[256];
   while (read(port->fd, sink, sizeof sink) > 0) {
@@ -165,6 +281,9 @@ void serial_discard_input(SerialPort* port) {
 
 IoResult serial_write(SerialPort* port, const uint8_t* data, size_t len,
                       int timeout_ms) {
+  if (port == nullptr) return IoResult::LineError;
+  if (len == 0) return IoResult::Ok;
+  if (data == nullptr || !keep_settings(*port)) return IoResult::LineError;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   size_t done = 0;
   while (done < len) {
@@ -176,17 +295,20 @@ IoResult serial_write(SerialPort* port, const uint8_t* data, size_t len,
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
       return IoResult::LineError;
     }
-    const int ready = wait_for(port->fd, POLLOUT, deadline);
-    if (ready < 0) return IoResult::LineError;
-    if (ready == 0) return IoResult::Timeout;
+    const IoResult ready = wait_for(port->fd, POLLOUT, deadline);
+    if (ready != IoResult::Ok) return ready;
   }
   return IoResult::Ok;
 }
 
 IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len,
                      int timeout_ms, size_t* got) {
+  if (got == nullptr) return IoResult::LineError;
   *got = 0;
   if (len == 0) return IoResult::Ok;
+  if (port == nullptr || buf == nullptr || !keep_settings(*port)) {
+    return IoResult::LineError;
+  }
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   for (;;) {
     const ssize_t n = read(port->fd, buf, len);
@@ -194,14 +316,16 @@ IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len,
       *got = static_cast<size_t>(n);
       return IoResult::Ok;
     }
-    // End of file on a terminal is a hang-up.
-    if (n == 0) return IoResult::LineError;
-    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
       return IoResult::LineError;
     }
-    const int ready = wait_for(port->fd, POLLIN, deadline);
-    if (ready < 0) return IoResult::LineError;
-    if (ready == 0) return IoResult::Timeout;
+    // 0 bytes: a hung-up terminal, or an empty one whose VMIN another program
+    // set to 0 since the check above.
+    if (n == 0 && (hung_up(port->fd) || !keep_settings(*port))) {
+      return IoResult::LineError;
+    }
+    const IoResult ready = wait_for(port->fd, POLLIN, deadline);
+    if (ready != IoResult::Ok) return ready;
   }
 }
 

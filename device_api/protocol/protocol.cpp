@@ -116,15 +116,15 @@ std::vector<uint32_t> payload_words(const std::vector<uint8_t>& payload) {
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> kCommands = {
-      {0x01, "SET_TRIGGER", 0, 0},
-      {0x05, "SET_TRIG_FREQ", 4, 0},
-      {0x06, "SET_CHANNEL", 0, 0},
-      {0x07, "SET_GLOBAL_OUTPUT", 0, 0},
-      {0x08, "SET_DELAY", 8, 0},
-      {0x09, "SET_PULSE_WIDTH", 8, 0},
-      {0x14, "SOFTWARE_TRIG", 0, 0},
-      {0x93, "READ_TEMP", 0, 4},
-      {0xC1, "READ_TIMING", 0, kTimingWords * 4},
+      {kSetTrigger, "SET_TRIGGER", 0, 0},
+      {kSetTrigFreq, "SET_TRIG_FREQ", 4, 0},
+      {kSetChannel, "SET_CHANNEL", 0, 0},
+      {kSetGlobalOutput, "SET_GLOBAL_OUTPUT", 0, 0},
+      {kSetDelay, "SET_DELAY", 8, 0},
+      {kSetPulseWidth, "SET_PULSE_WIDTH", 8, 0},
+      {kSoftwareTrig, "SOFTWARE_TRIG", 0, 0},
+      {kReadTemp, "READ_TEMP", 0, 4},
+      {kReadTiming, "READ_TIMING", 0, kTimingWords * 4},
   };
   return kCommands;
 }

@@ -65,6 +65,17 @@ std::string hex_text(const uint8_t* data, size_t len);
 /// of four, else the result is empty.
 std::vector<uint32_t> payload_words(const std::vector<uint8_t>& payload);
 
+/// Command codes, the second byte of every frame.
+constexpr uint8_t kSetTrigger = 0x01;
+constexpr uint8_t kSetTrigFreq = 0x05;
+constexpr uint8_t kSetChannel = 0x06;
+constexpr uint8_t kSetGlobalOutput = 0x07;
+constexpr uint8_t kSetDelay = 0x08;
+constexpr uint8_t kSetPulseWidth = 0x09;
+constexpr uint8_t kSoftwareTrig = 0x14;
+constexpr uint8_t kReadTemp = 0x93;
+constexpr uint8_t kReadTiming = 0xC1;
+
 /// The protocol's commands, with the payload lengths in bytes that a request
 /// carries and that a successful reply carries.
 struct Command {
@@ -97,6 +108,11 @@ enum TimingWord : size_t {
   kTimingWords
 };
 
+/// Output channels, numbered 1 to kChannels.
+constexpr uint8_t kChannels = 4;
+/// Highest wire trigger mode: 3, software.
+constexpr uint16_t kMaxWireTriggerMode = 3;
+
 /// Clock of the trigger period: 4 ns ticks.
 constexpr double kTicksPerSecond = 250e6;
 /// Resolution of delay and width: 10 ps, 100 counts per ns.
@@ -123,6 +139,11 @@ constexpr uint16_t channel_param(uint8_t channel, uint8_t enable) {
 
 /// READ_TEMP carries the temperature in thousandths of a degree Celsius.
 constexpr int32_t kMilliCelsiusPerCelsius = 1000;
+
+/// Trigger period at power-on: 250000 ticks, 1 kHz.
+constexpr uint32_t kPowerOnPeriodTicks = 250000;
+/// Temperature the simulated device reports unless told another: 25.5 C.
+constexpr int32_t kPowerOnMilliCelsius = 25500;
 
 }  // namespace vr815::protocol
 

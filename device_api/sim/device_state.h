@@ -11,8 +11,6 @@
 
 namespace vr815::sim {
 
-constexpr size_t kChannels = 4;
-
 struct ChannelState {
   bool enabled = false;
   uint64_t delay_counts = 0;  ///< 10 ps
@@ -20,13 +18,13 @@ struct ChannelState {
 };
 
 /// Power-on state: channels off with delay and width 0, internal trigger at
-/// 1 kHz (250000 ticks of 4 ns), outputs off, 25.5 degrees Celsius.
+/// the protocol's power-on period, outputs off, its power-on temperature.
 struct DeviceState {
-  std::array<ChannelState, kChannels> channels{};
+  std::array<ChannelState, protocol::kChannels> channels{};
   uint16_t trigger_mode = 0;  ///< wire trigger mode
-  uint32_t period_ticks = 250000;
+  uint32_t period_ticks = protocol::kPowerOnPeriodTicks;
   bool global_output = false;
-  int32_t milli_celsius = 25500;
+  int32_t milli_celsius = protocol::kPowerOnMilliCelsius;
   uint64_t software_triggers = 0;
 };
 

@@ -134,7 +134,8 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
       baud_given = true;
     } else if (arg == "--temperature") {
       good = celsius(value, &c);
-      o.milli_celsius = static_cast<int32_t>(std::lround(c * 1000.0));
+      o.milli_celsius = static_cast<int32_t>(
+          std::lround(c * protocol::kMilliCelsiusPerCelsius));
     } else {
       good = !value.empty();
       o.log_path = value;

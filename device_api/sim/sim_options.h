@@ -19,7 +19,7 @@ struct Options {
   /// The line closes when this frame arrives, unanswered; 0: the line is
   /// down from the start; empty: never.
   std::optional<uint64_t> hangup_after;
-  int32_t milli_celsius = 25500;
+  int32_t milli_celsius = protocol::kPowerOnMilliCelsius;
   int delay_ms = 0;
   std::string log_path;  ///< empty: no log
   /// Where the device is reached: a pseudo-terminal of its own, a TCP port

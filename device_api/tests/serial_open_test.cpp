@@ -1,14 +1,19 @@
-// What vr815_init opens and what it refuses, and calls on bad arguments.
+// What vr815_init opens and what it refuses, without opening it, and calls on
+// bad arguments.
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,17 +40,116 @@ struct TempDir {
   fs::path path;
 };
 
-TEST(PortOpen, RefusesWhatIsNotATerminalWithoutWritingToIt) {
+/// Tells which watched files were opened (inotify IN_OPEN) while a call ran,
+/// by anyone: device nodes such as /dev/null are opened by other programs
+/// too.
+class OpenWatch {
+ public:
+  OpenWatch() : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+  ~OpenWatch() {
+    if (fd_ >= 0) close(fd_);
+  }
+  OpenWatch(const OpenWatch&) = delete;
+  OpenWatch& operator=(const OpenWatch&) = delete;
+
+  bool watch(const fs::path& path) {
+    const int wd = inotify_add_watch(fd_, path.c_str(), IN_OPEN);
+    if (wd < 0) return false;
+    watched_[wd] = path;
+    return true;
+  }
+  std::set<fs::path> opened_during(const std::function<void()>& call) {
+    take_events();
+    call();
+    // Events are queued by the open itself, so they are there on return.
+    return take_events();
+  }
+
+ private:
+  std::set<fs::path> take_events() {
+    std::set<fs::path> opened;
+    alignas(inotify_event) char buf[4096];
+    ssize_t n = 0;
+    while ((n = read(fd_, buf, sizeof buf)) > 0) {
+      for (ssize_t pos = 0; pos < n;) {
+        inotify_event event;
+        std::memcpy(&event, buf + pos, sizeof event);
+        // A named event is about a file in a watched directory.
+        if ((event.mask & IN_OPEN) && event.len == 0) {
+          opened.insert(watched_[event.wd]);
+        }
+        pos += static_cast<ssize_t>(sizeof event + event.len);
+      }
+    }
+    return opened;
+  }
+  int fd_;
+  std::map<int, fs::path> watched_;
+};
+
+TEST(PortOpen, OpensNothingThatIsNotALine) {
   TempDir dir;
   const fs::path file = dir.path / "not-a-port";
   { std::ofstream(file) << "keep"; }
-  for (const fs::path& p : {file, dir.path, dir.path / "missing"}) {
-    EXPECT_EQ(vr815_init(p.c_str(), 115200), nullptr) << p;
+  const fs::path fifo = dir.path / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const fs::path null_link = dir.path / "null-link";
+  fs::create_symlink("/dev/null", null_link);
+  const struct {
+    fs::path port;
+    fs::path node;  ///< the file the port names; empty when there is none
+  } cases[] = {
+      {file, file},
+      {dir.path, dir.path},
+      {fifo, fifo},
+      {"/dev/null", "/dev/null"},
+      {"/dev/zero", "/dev/zero"},
+      {"/dev/ptmx", "/dev/ptmx"},  // a terminal, but opening makes a new one
+      {null_link, "/dev/null"},
+      {dir.path / "missing", {}},
+  };
+  OpenWatch watch;
+  for (const auto& c : cases) {
+    if (!c.node.empty()) {
+      ASSERT_TRUE(watch.watch(c.node)) << c.node;
+    }
+  }
+  // The watch does see an open.
+  EXPECT_EQ(watch.opened_during([&] { std::ifstream in(file); }),
+            std::set<fs::path>{file});
+
+  // Another program opening a shared device node meanwhile is rare: one
+  // call in a few without it shows that ours did not.
+  constexpr int kTries = 20;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.port);
+    bool opened = true;
+    for (int i = 0; i < kTries && opened; ++i) {
+      opened = watch
+                   .opened_during([&] {
+                     EXPECT_EQ(vr815_init(c.port.c_str(), 115200), nullptr);
+                   })
+                   .count(c.node) != 0;
+    }
+    EXPECT_FALSE(opened);
   }
   std::ifstream in(file);
   std::string content((std::istreambuf_iterator<char>(in)),
                       std::istreambuf_iterator<char>());
   EXPECT_EQ(content, "keep");
+}
+
+TEST(PortOpen, OpensATerminalAlsoThroughASymbolicLink) {
+  SimProcess sim;
+  ASSERT_FALSE(sim.port().empty());
+  TempDir dir;
+  const fs::path link = dir.path / "usb-VR815-if00";  // as /dev/serial/by-id
+  fs::create_symlink(sim.port(), link);
+  for (const fs::path& p : {fs::path(sim.port()), link}) {
+    void* h = vr815_init(p.c_str(), 115200);
+    EXPECT_NE(h, nullptr) << p;
+    vr815_close(h);
+  }
 }
 
 TEST(PortOpen, RefusesNamesThatAreNeitherPathNorComPort) {

@@ -63,6 +63,22 @@ TEST(SimDevice, RefusesWhatTheDeviceCannotTakeAndKeepsItsState) {
   }
 }
 
+TEST(SimDevice, AnswersEveryCommandOfTheProtocolWithItsReplyLength) {
+  for (const proto::Command& c : proto::commands()) {
+    SCOPED_TRACE(c.name);
+    proto::Frame f;
+    f.marker = proto::kRequestMarker;
+    f.command = c.code;
+    f.payload.assign(c.request_bytes, 0);
+    sim::DeviceState s;
+    const sim::Answer a = sim::answer_request(s, f, {});
+    EXPECT_NE(a.status, proto::kStatusUnknownCommand);
+    if (a.status == proto::kStatusOk) {
+      EXPECT_EQ(a.words.size() * 4, c.reply_bytes);
+    }
+  }
+}
+
 TEST(SimDevice, KeepsTheSettingsItIsGiven) {
   sim::DeviceState s;
   const proto::Frame settings[] = {
