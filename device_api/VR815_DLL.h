@@ -46,6 +46,9 @@ constexpr int32_t VR815_REPLY_TIMEOUT_MS = 300;
 constexpr int32_t VR815_CALL_TIMEOUT_MS =
     VR815_WRITE_TIMEOUT_MS + VR815_REPLY_TIMEOUT_MS;
 
+/// Longest time vr815_init waits for a TCP connection ("socket://...").
+constexpr int32_t VR815_CONNECT_TIMEOUT_MS = 2000;
+
 /// Trigger modes of vr815_set_trigger and vr815_read_timing_config.
 constexpr int32_t VR815_TRIG_INTERNAL = 0;
 constexpr int32_t VR815_TRIG_EXTERNAL = 1;
@@ -57,10 +60,16 @@ constexpr int32_t VR815_CHANNELS = 4;
 extern "C" {
 
 /// Opens and sets up the serial port ("COM<n>" or a device path) at the
-/// baud rate; does not wait for the device. Null when the port cannot be
-/// opened, is in use, is not a serial device, or the rate is not supported.
+/// baud rate; does not wait for the device. "socket://HOST:PORT" (HOST a
+/// numeric IPv4 address, an IPv6 address in brackets, or localhost) opens a
+/// TCP connection that stands in for the serial line instead, within
+/// VR815_CONNECT_TIMEOUT_MS; the baud rate is checked as for a serial port
+/// and otherwise unused. Null when the port cannot be opened, is in use, is
+/// not a serial device, the rate is not supported, or the connection is
+/// refused or not made in time.
 VR815_API void* vr815_init(const char* port, int32_t baud);
-/// Closes the port and frees the handle; a null handle is ignored.
+/// Closes the line and frees the handle: VR815_OK, or VR815_ERR_BAD_ARG for
+/// a null handle.
 VR815_API int32_t vr815_close(void* handle);
 /// Device temperature in degrees Celsius.
 VR815_API int32_t vr815_read_temperature(void* handle, float* celsius);

@@ -1,19 +1,22 @@
 // The device functions: argument checks and units on top of one transaction
-// per call. The handle is the open serial line.
+// per call. The handle is the open line.
 #include <cstdint>
 #include <vector>
 
 #include "VR815_DLL.h"
 #include "protocol.h"
-#include "serial_port.h"
+#include "line.h"
 #include "transaction.h"
 
 namespace proto = vr815::protocol;
-using vr815::SerialPort;
+using vr815::Line;
+
+static_assert(VR815_CONNECT_TIMEOUT_MS == vr815::kConnectTimeoutMs,
+              "the documented bound of a TCP open");
 
 namespace {
 
-SerialPort* port_of(void* handle) { return static_cast<SerialPort*>(handle); }
+Line* line_of(void* handle) { return static_cast<Line*>(handle); }
 
 bool valid_channel(int32_t channel) {
   return channel >= 1 && channel <= VR815_CHANNELS;
@@ -24,7 +27,7 @@ bool valid_enable(int32_t enable) { return enable == 0 || enable == 1; }
 int32_t send(void* handle, uint8_t command, uint16_t param,
              const std::vector<uint32_t>& words = {},
              std::vector<uint32_t>* reply = nullptr) {
-  return vr815::transact(port_of(handle), command, param, words, reply);
+  return vr815::transact(line_of(handle), command, param, words, reply);
 }
 
 /// SET_DELAY and SET_PULSE_WIDTH: a 10 ps count, low word first.
@@ -49,12 +52,12 @@ uint64_t counts_of(const std::vector<uint32_t>& w, size_t low, size_t high) {
 extern "C" {
 
 VR815_API void* vr815_init(const char* port, int32_t baud) {
-  return vr815::serial_open(port, baud);
+  return vr815::line_open(port, baud);
 }
 
 VR815_API int32_t vr815_close(void* handle) {
   if (handle == nullptr) return VR815_ERR_BAD_ARG;
-  vr815::serial_close(port_of(handle));
+  vr815::line_close(line_of(handle));
   return VR815_OK;
 }
 

@@ -26,7 +26,7 @@ int32_t io_status(IoResult r) {
 
 }  // namespace
 
-int32_t transact(SerialPort* port, uint8_t command, uint16_t param,
+int32_t transact(Line* line, uint8_t command, uint16_t param,
                  const std::vector<uint32_t>& words,
                  std::vector<uint32_t>* reply) {
   std::vector<uint8_t> request;
@@ -34,8 +34,8 @@ int32_t transact(SerialPort* port, uint8_t command, uint16_t param,
                                  param, words)) {
     return VR815_ERR_BAD_ARG;
   }
-  serial_discard_input(port);
-  const IoResult written = serial_write(port, request.data(), request.size(),
+  line_discard_input(line);
+  const IoResult written = line_write(line, request.data(), request.size(),
                                         VR815_WRITE_TIMEOUT_MS);
   if (written != IoResult::Ok) return io_status(written);
 
@@ -57,7 +57,7 @@ int32_t transact(SerialPort* port, uint8_t command, uint16_t param,
     const size_t have = buf.size();
     buf.resize(check.need);
     size_t got = 0;
-    const IoResult r = serial_read(port, buf.data() + have, check.need - have,
+    const IoResult r = line_read(line, buf.data() + have, check.need - have,
                                    remaining_ms(deadline), &got);
     buf.resize(have + got);
     if (r != IoResult::Ok) return io_status(r);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "serial_port.h"
+#include "line.h"
 
 namespace vr815 {
 
@@ -14,7 +14,7 @@ namespace vr815 {
 /// _TIMEOUT, _BAD_REPLY. Input received before the request is discarded.
 /// The write takes at most VR815_WRITE_TIMEOUT_MS and the reply wait
 /// VR815_REPLY_TIMEOUT_MS after it; a hang-up ends the wait at once.
-int32_t transact(SerialPort* port, uint8_t command, uint16_t param,
+int32_t transact(Line* line, uint8_t command, uint16_t param,
                  const std::vector<uint32_t>& words,
                  std::vector<uint32_t>* reply);
 

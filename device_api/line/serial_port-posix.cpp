@@ -205,4 +205,9 @@ IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len,
   }
 }
 
+bool serial_baud_supported(int32_t baud) {
+  speed_t speed{};
+  return speed_for(baud, &speed);
+}
+
 }  // namespace vr815

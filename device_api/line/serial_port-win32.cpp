@@ -101,7 +101,9 @@ COMMTIMEOUTS write_timeouts(const COMMTIMEOUTS& current, int timeout_ms) {
 }  // namespace
 
 SerialPort* serial_open(const char* name, int32_t baud) {
-  if (name == nullptr || name[0] == '\0' || baud <= 0) return nullptr;
+  if (name == nullptr || name[0] == '\0' || !serial_baud_supported(baud)) {
+    return nullptr;
+  }
   HANDLE handle = CreateFileA(device_path(name).c_str(),
                               GENERIC_READ | GENERIC_WRITE, 0 /* exclusive */,
                               nullptr, OPEN_EXISTING, 0, nullptr);
@@ -173,5 +175,7 @@ IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len,
   return ClearCommError(port->handle, &errors, &status) ? IoResult::Timeout
                                                          : IoResult::LineError;
 }
+
+bool serial_baud_supported(int32_t baud) { return baud > 0; }
 
 }  // namespace vr815

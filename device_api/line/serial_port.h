@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "io_result.h"
+
 namespace vr815 {
 
 struct SerialPort;
@@ -14,12 +16,13 @@ struct SerialPort;
 /// exclusive use. Null when it cannot be opened, is in use, is not a serial
 /// device, or the rate is not one the system can set.
 SerialPort* serial_open(const char* name, int32_t baud);
+/// Whether serial_open can set the baud rate at all (the port may still
+/// refuse it).
+bool serial_baud_supported(int32_t baud);
 void serial_close(SerialPort* port);
 
 /// Drops whatever the line has received and not yet been read.
 void serial_discard_input(SerialPort* port);
-
-enum class IoResult { Ok, Timeout, LineError };
 
 /// Writes all len bytes within timeout_ms.
 IoResult serial_write(SerialPort* port, const uint8_t* data, size_t len,

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "protocol.h"
+#include "socket_address.h"
 
 namespace vr815::sim {
 
@@ -70,11 +71,20 @@ ParsedOptions error(std::string text) {
 ParsedOptions parse_options(const std::vector<std::string>& args) {
   ParsedOptions parsed;
   Options& o = parsed.options;
+  bool baud_given = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help") {
       parsed.outcome = ParseOutcome::Help;
       return parsed;
+    }
+    if (arg == "--version") {
+      parsed.outcome = ParseOutcome::Version;
+      return parsed;
+    }
+    if (arg == "--once") {
+      o.once = true;
+      continue;
     }
     if (arg == "--silent") {
       o.silent = true;
@@ -90,7 +100,8 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     }
     const bool takes_value = arg == "--fail" || arg == "--hangup-after" ||
                              arg == "--temperature" || arg == "--log" ||
-                             arg == "--delay-ms";
+                             arg == "--delay-ms" || arg == "--listen" ||
+                             arg == "--port" || arg == "--baud";
     if (!takes_value) return error("unknown option '" + arg + "'");
     if (i + 1 == args.size()) return error(arg + " needs a value");
     const std::string& value = args[++i];
@@ -105,6 +116,22 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     } else if (arg == "--delay-ms") {
       good = whole_number(value, 0, kMaxDelayMs, &n);
       o.delay_ms = static_cast<int>(n);
+    } else if (arg == "--listen" || arg == "--port") {
+      const Options::Line line =
+          arg == "--listen" ? Options::Line::Listen : Options::Line::Port;
+      if (o.line != Options::Line::Pty && o.line != line) {
+        return error("--listen and --port exclude each other");
+      }
+      o.line = line;
+      SocketAddress address;
+      good = line == Options::Line::Port
+                 ? !value.empty()
+                 : parse_listen_address(value, &address);
+      (line == Options::Line::Port ? o.port : o.listen) = value;
+    } else if (arg == "--baud") {
+      good = whole_number(value, 1, std::numeric_limits<int32_t>::max(), &n);
+      o.baud = static_cast<int32_t>(n);
+      baud_given = true;
     } else if (arg == "--temperature") {
       good = celsius(value, &c);
       o.milli_celsius = static_cast<int32_t>(std::lround(c * 1000.0));
@@ -114,14 +141,31 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     }
     if (!good) return error("bad value '" + value + "' for " + arg);
   }
+  if (o.once && o.line != Options::Line::Listen) {
+    return error("--once needs --listen");
+  }
+  if (baud_given && o.line != Options::Line::Port) {
+    return error("--baud needs --port");
+  }
   return parsed;
 }
 
 const char* usage_text() {
   return "usage: vr815-sim [options]\n"
-         "Simulated VR815 on a pseudo-terminal. Prints the terminal's path as\n"
-         "its first line, then answers the protocol until SIGTERM or SIGINT.\n"
+         "Simulated VR815. Prints the port name a host opens as its first\n"
+         "line, then answers the protocol until SIGTERM or SIGINT (Ctrl-C).\n"
+         "Without --listen or --port it serves on a pseudo-terminal of its\n"
+         "own (not on Windows) and prints the terminal's path.\n"
          "\n"
+         "  --listen [HOST:]PORT  serve on TCP instead (HOST a numeric address,\n"
+         "                        default 127.0.0.1; PORT 0: a free port);\n"
+         "                        prints socket://HOST:PORT; one host at a\n"
+         "                        time, others are closed at once\n"
+         "  --once                with --listen: exit when the first host\n"
+         "                        leaves\n"
+         "  --port NAME           act as the device on an existing serial\n"
+         "                        port (COM name or device path); prints NAME\n"
+         "  --baud N              baud rate of --port (default 115200)\n"
          "  --silent              read every frame, never answer\n"
          "  --fail NAME=CODE      answer command NAME (e.g. SET_DELAY) with\n"
          "                        device status CODE (-32768..32767, not 0);\n"
@@ -135,11 +179,12 @@ const char* usage_text() {
          "  --temperature C       temperature to report (default 25.5)\n"
          "  --log FILE            write each frame received to FILE, one line\n"
          "                        of hex pairs per frame\n"
+         "  --version             print the version\n"
          "  --help                print this text\n"
          "\n"
-         "Exit status: 0 after SIGTERM or SIGINT or --help, 1 when the\n"
-         "pseudo-terminal or the log file cannot be opened, 2 for a bad\n"
-         "option.\n";
+         "Exit status: 0 after SIGTERM or SIGINT, --once's host leaving,\n"
+         "--help or --version; 1 when the line or the log file cannot be\n"
+         "opened; 2 for a bad option, or no line to serve on.\n";
 }
 
 }  // namespace vr815::sim

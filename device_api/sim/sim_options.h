@@ -22,9 +22,16 @@ struct Options {
   int32_t milli_celsius = 25500;
   int delay_ms = 0;
   std::string log_path;  ///< empty: no log
+  /// Where the device is reached: a pseudo-terminal of its own, a TCP port
+  /// it listens on, or an existing serial port.
+  enum class Line { Pty, Listen, Port } line = Line::Pty;
+  std::string listen;  ///< [HOST:]PORT with Listen
+  std::string port;    ///< the port's name with Port
+  int32_t baud = 115200;
+  bool once = false;  ///< exit when the first host leaves
 };
 
-enum class ParseOutcome { Run, Help, Error };
+enum class ParseOutcome { Run, Help, Version, Error };
 
 struct ParsedOptions {
   ParseOutcome outcome = ParseOutcome::Run;

@@ -28,10 +28,13 @@ std::vector<uint8_t> answer_bytes(uint8_t command, const Answer& answer,
 }
 
 std::vector<Event> take_bytes(Session& session, const Options& options,
-                              const uint8_t* data, size_t len) {
+                              const uint8_t* data, size_t len,
+                              uint64_t now_ms) {
   std::vector<Event> events;
   if (session.hung_up) return events;
   std::vector<uint8_t>& buf = session.pending;
+  if (now_ms - session.last_byte_ms > kInterByteTimeoutMs) buf.clear();
+  session.last_byte_ms = now_ms;
   buf.insert(buf.end(), data, data + len);
   size_t pos = 0;
   while (pos < buf.size() && !session.hung_up) {

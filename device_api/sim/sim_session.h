@@ -12,12 +12,17 @@
 
 namespace vr815::sim {
 
+/// A frame whose bytes stop coming for longer than this is dropped, as a
+/// device's receiver resets after a gap in the middle of a frame.
+constexpr uint64_t kInterByteTimeoutMs = 100;
+
 /// Bytes --noise sends before each answer; none of them is a reply marker.
 constexpr uint8_t kNoise[] = {0x00, 0xFF, 0x3C};
 
 struct Session {
   DeviceState device;
   std::vector<uint8_t> pending;  ///< received bytes not yet a whole frame
+  uint64_t last_byte_ms = 0;     ///< when the last byte came
   uint64_t frames = 0;           ///< whole request frames received
   bool hung_up = false;
 };
@@ -32,12 +37,15 @@ struct Event {
 /// The session at power-on, with the options' temperature.
 Session new_session(const Options& options);
 
-/// Takes bytes received from the line and gives one event per whole request
-/// frame, in order. Bytes that cannot start a frame (wrong marker, bad
-/// checksum, length beyond the maximum) are dropped one at a time until a
-/// frame starts. After a hang-up event nothing more is taken.
+/// Takes bytes received from the line at now_ms (a steady clock in ms) and
+/// gives one event per whole request frame, in order. A partial frame that
+/// waited more than kInterByteTimeoutMs for these bytes is dropped first.
+/// Bytes that cannot start a frame (wrong marker, bad checksum, length
+/// beyond the maximum) are dropped one at a time until a frame starts.
+/// After a hang-up event nothing more is taken.
 std::vector<Event> take_bytes(Session& session, const Options& options,
-                              const uint8_t* data, size_t len);
+                              const uint8_t* data, size_t len,
+                              uint64_t now_ms);
 
 /// The bytes sent for an answer to the command: the reply frame, with noise
 /// before it and a bad checksum as the options ask.

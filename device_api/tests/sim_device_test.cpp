@@ -108,18 +108,35 @@ TEST(SimSession, FindsFramesAmongNoiseAndAcrossReads) {
   line.insert(line.end(), temp.begin(), temp.begin() + 3);
 
   std::vector<sim::Event> events =
-      sim::take_bytes(s, options, line.data(), line.size());
+      sim::take_bytes(s, options, line.data(), line.size(), 0);
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0].log_line, proto::hex_text(temp.data(), temp.size()));
   EXPECT_EQ(events[0].answer,
             sim::answer_bytes(0x93, {proto::kStatusOk, {25500}}, options));
   EXPECT_EQ(s.device.software_triggers, 0u);
 
-  events = sim::take_bytes(s, options, temp.data() + 3, temp.size() - 3);
+  events = sim::take_bytes(s, options, temp.data() + 3, temp.size() - 3, 0);
   ASSERT_EQ(events.size(), 1u);
   EXPECT_FALSE(events[0].answer.empty());
   EXPECT_EQ(s.frames, 2u);
   EXPECT_TRUE(s.pending.empty());
+}
+
+TEST(SimSession, DropsAPartialFrameAfterAGapSoTheNextRequestIsAnswered) {
+  const sim::Options options;
+  // A SET_DELAY cut short after its header, which announces 8 more bytes:
+  // without the reset the next request would be taken as its payload.
+  const Bytes cut = request_bytes(0x08, 1, {1000, 0});
+  const Bytes temp = request_bytes(0x93, 0);
+  const auto answers_after = [&](uint64_t gap_ms) {
+    sim::Session s = sim::new_session(options);
+    EXPECT_TRUE(sim::take_bytes(s, options, cut.data(), 6, 1000).empty());
+    const auto events =
+        sim::take_bytes(s, options, temp.data(), temp.size(), 1000 + gap_ms);
+    return events.size() == 1 && !events[0].answer.empty();
+  };
+  EXPECT_TRUE(answers_after(sim::kInterByteTimeoutMs + 1));
+  EXPECT_FALSE(answers_after(sim::kInterByteTimeoutMs));
 }
 
 TEST(SimSession, FaultOptionsShapeTheAnswer) {
@@ -128,7 +145,7 @@ TEST(SimSession, FaultOptionsShapeTheAnswer) {
   proto::append_frame_words(plain, proto::kReplyMarker, 0x93, 0, {25500});
   const auto answer_with = [&](const sim::Options& o) {
     sim::Session s = sim::new_session(o);
-    const auto events = sim::take_bytes(s, o, req.data(), req.size());
+    const auto events = sim::take_bytes(s, o, req.data(), req.size(), 0);
     return events.size() == 1 ? events[0].answer : Bytes{0xDE, 0xAD};
   };
 
@@ -157,18 +174,18 @@ TEST(SimSession, HangsUpOnTheNthFrameWithoutAnsweringIt) {
   const Bytes more = line;
   line.insert(line.end(), more.begin(), more.end());
   line.insert(line.end(), more.begin(), more.end());
-  const auto events = sim::take_bytes(s, o, line.data(), line.size());
+  const auto events = sim::take_bytes(s, o, line.data(), line.size(), 0);
   ASSERT_EQ(events.size(), 2u);
   EXPECT_FALSE(events[0].hang_up);
   EXPECT_FALSE(events[0].answer.empty());
   EXPECT_TRUE(events[1].hang_up);
   EXPECT_TRUE(events[1].answer.empty());
-  EXPECT_TRUE(sim::take_bytes(s, o, more.data(), more.size()).empty());
+  EXPECT_TRUE(sim::take_bytes(s, o, more.data(), more.size(), 0).empty());
 
   // 0: down from the start, no frame is taken at all.
   o.hangup_after = 0;
   sim::Session down = sim::new_session(o);
-  EXPECT_TRUE(sim::take_bytes(down, o, line.data(), line.size()).empty());
+  EXPECT_TRUE(sim::take_bytes(down, o, line.data(), line.size(), 0).empty());
   EXPECT_EQ(down.frames, 0u);
 }
 

@@ -1,0 +1,55 @@
+// The device on an existing serial port (one end of a virtual pair, or a
+// cable), through the library's own line.
+#include "line.h"
+#include "transport.h"
+
+namespace vr815::sim {
+
+namespace {
+
+class PortTransport : public Transport {
+ public:
+  explicit PortTransport(Line* line) : line_(line) {}
+  ~PortTransport() override { line_close(line_); }
+
+  IoResult receive(uint8_t* buf, size_t len, int timeout_ms,
+                   size_t* got) override {
+    *got = 0;
+    if (line_ == nullptr) return wait_on_dead_line(timeout_ms);
+    const IoResult r = line_read(line_, buf, len, timeout_ms, got);
+    if (r == IoResult::LineError) hang_up();
+    return r;
+  }
+
+  IoResult send(const uint8_t* data, size_t len, int timeout_ms) override {
+    return line_write(line_, data, len, timeout_ms);
+  }
+
+  void hang_up() override {
+    line_close(line_);
+    line_ = nullptr;
+  }
+
+ private:
+  Line* line_;
+};
+
+}  // namespace
+
+OpenedTransport open_port_transport(const Options& options) {
+  OpenedTransport opened;
+  opened.name = options.port;
+  Line* line = nullptr;
+  // Down from the start: the device never takes its end of the line.
+  if (options.hangup_after != uint64_t{0}) {
+    line = line_open(options.port.c_str(), options.baud);
+    if (line == nullptr) {
+      opened.error = "cannot open serial port '" + options.port + "'";
+      return opened;
+    }
+  }
+  opened.transport = std::make_unique<PortTransport>(line);
+  return opened;
+}
+
+}  // namespace vr815::sim

@@ -1,0 +1,109 @@
+// The device on the master side of a pseudo-terminal of its own; the host
+// opens the other side, whose path is the name told.
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "transport.h"
+
+namespace vr815::sim {
+
+namespace {
+
+class PtyTransport : public Transport {
+ public:
+  /// The slave side stays open too, so that the line stays up between host
+  /// sessions, and its number is not handed to a new terminal while the
+  /// device runs.
+  PtyTransport(int master, int slave) : master_(master), slave_(slave) {}
+  ~PtyTransport() override {
+    hang_up();
+    close(slave_);
+  }
+
+  IoResult receive(uint8_t* buf, size_t len, int timeout_ms,
+                   size_t* got) override {
+    *got = 0;
+    if (master_ < 0) return wait_on_dead_line(timeout_ms);
+    pollfd p{master_, POLLIN, 0};
+    const int r = poll(&p, 1, timeout_ms);
+    if (r <= 0) return IoResult::Timeout;  // EINTR: a stop signal
+    const ssize_t n = read(master_, buf, len);
+    if (n > 0) {
+      *got = static_cast<size_t>(n);
+      return IoResult::Ok;
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return IoResult::Timeout;
+    hang_up();  // the terminal is gone
+    return IoResult::LineError;
+  }
+
+  IoResult send(const uint8_t* data, size_t len, int timeout_ms) override {
+    size_t done = 0;
+    while (master_ >= 0 && done < len) {
+      const ssize_t n = write(master_, data + done, len - done);
+      if (n > 0) {
+        done += static_cast<size_t>(n);
+        continue;
+      }
+      if (n < 0 && errno != EAGAIN && errno != EINTR) break;
+      pollfd p{master_, POLLOUT, 0};
+      if (poll(&p, 1, timeout_ms) <= 0) return IoResult::Timeout;
+    }
+    return done == len ? IoResult::Ok : IoResult::LineError;
+  }
+
+  void hang_up() override {
+    if (master_ >= 0) close(master_);
+    master_ = -1;
+  }
+
+ private:
+  int master_;
+  int slave_;
+};
+
+/// A new pseudo-terminal, raw from the start: no echo of answers, no line
+/// editing of requests.
+bool open_pty(int* master, int* slave, std::string* path) {
+  *master = posix_openpt(O_RDWR | O_NOCTTY);
+  *slave = -1;
+  if (*master < 0) return false;
+  const char* name = nullptr;
+  if (grantpt(*master) == 0 && unlockpt(*master) == 0) name = ptsname(*master);
+  if (name != nullptr) {
+    *path = name;
+    fcntl(*master, F_SETFD, FD_CLOEXEC);
+    fcntl(*master, F_SETFL, fcntl(*master, F_GETFL) | O_NONBLOCK);
+    *slave = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  }
+  termios tio{};
+  if (*slave >= 0 && tcgetattr(*slave, &tio) == 0) {
+    cfmakeraw(&tio);
+    if (tcsetattr(*slave, TCSANOW, &tio) == 0) return true;
+  }
+  close(*master);
+  if (*slave >= 0) close(*slave);
+  return false;
+}
+
+}  // namespace
+
+OpenedTransport open_pty_transport(const Options& options) {
+  OpenedTransport opened;
+  int master = -1;
+  int slave = -1;
+  if (!open_pty(&master, &slave, &opened.name)) {
+    opened.error = "cannot open a pseudo-terminal";
+    return opened;
+  }
+  opened.transport = std::make_unique<PtyTransport>(master, slave);
+  // Down from the start: the terminal is gone before its path is told.
+  if (options.hangup_after == uint64_t{0}) opened.transport->hang_up();
+  return opened;
+}
+
+}  // namespace vr815::sim

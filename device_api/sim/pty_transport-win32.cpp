@@ -1,0 +1,15 @@
+// Windows has no pseudo-terminals: the device needs a line named for it.
+#include "transport.h"
+
+namespace vr815::sim {
+
+OpenedTransport open_pty_transport(const Options&) {
+  OpenedTransport opened;
+  opened.error =
+      "no pseudo-terminals on Windows: serve with --listen [HOST:]PORT "
+      "or --port NAME";
+  opened.exit_status = 2;
+  return opened;
+}
+
+}  // namespace vr815::sim

@@ -1,0 +1,135 @@
+// vr815-sim: the simulated device. Tells the name a host opens it by on the
+// first line of standard output, then answers the protocol on that line
+// until asked to stop.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "sim_options.h"
+#include "sim_session.h"
+#include "stop_request.h"
+#include "transport.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using vr815::IoResult;
+using vr815::sim::Options;
+
+/// Longest wait before the loop looks at a stop request again.
+constexpr int kTickMs = 50;
+/// Longest time an answer may take to be written.
+constexpr int kSendTimeoutMs = 1000;
+
+struct Pending {
+  Clock::time_point due;
+  std::vector<uint8_t> bytes;
+};
+
+int ms_until(Clock::time_point t) {
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(t - Clock::now());
+  return static_cast<int>(std::max<long long>(left.count(), 0));
+}
+
+uint64_t now_ms() {
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(
+          Clock::now().time_since_epoch())
+          .count());
+}
+
+void log_frame(std::FILE* log, const std::string& line) {
+  if (log == nullptr) return;
+  std::fprintf(log, "%s\n", line.c_str());
+  std::fflush(log);
+}
+
+int serve(vr815::sim::Transport& line, const Options& options,
+          std::FILE* log) {
+  vr815::sim::Session session = vr815::sim::new_session(options);
+  std::deque<Pending> queue;
+  while (!vr815::sim::stop_requested()) {
+    while (!queue.empty() && queue.front().due <= Clock::now()) {
+      const std::vector<uint8_t>& b = queue.front().bytes;
+      line.send(b.data(), b.size(), kSendTimeoutMs);
+      queue.pop_front();
+    }
+    const int wait =
+        queue.empty() ? kTickMs : std::min(kTickMs, ms_until(queue.front().due));
+    uint8_t buf[512];
+    size_t got = 0;
+    const IoResult r = line.receive(buf, sizeof buf, wait, &got);
+    const auto arrived = Clock::now();
+    if (r == IoResult::LineError) {
+      // The host left: what it had sent and not yet been answered goes too.
+      session.pending.clear();
+      queue.clear();
+      if (options.once) return 0;
+      continue;
+    }
+    if (r != IoResult::Ok) continue;
+    for (const auto& e : vr815::sim::take_bytes(session, options, buf, got,
+                                                now_ms())) {
+      log_frame(log, e.log_line);
+      if (e.hang_up) {
+        line.hang_up();
+        queue.clear();
+        if (options.once) return 0;
+        break;
+      }
+      if (!e.answer.empty()) {
+        queue.push_back(
+            {arrived + std::chrono::milliseconds(options.delay_ms), e.answer});
+      }
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const vr815::sim::ParsedOptions parsed = vr815::sim::parse_options(
+      std::vector<std::string>(argv + 1, argv + argc));
+  switch (parsed.outcome) {
+    case vr815::sim::ParseOutcome::Error:
+      std::fprintf(stderr, "vr815-sim: %s (try --help)\n",
+                   parsed.error.c_str());
+      return 2;
+    case vr815::sim::ParseOutcome::Help:
+      std::fputs(vr815::sim::usage_text(), stdout);
+      return 0;
+    case vr815::sim::ParseOutcome::Version:
+      std::printf("vr815-sim %s\n", VR815_VERSION);
+      return 0;
+    case vr815::sim::ParseOutcome::Run:
+      break;
+  }
+  const Options& options = parsed.options;
+  std::FILE* log = nullptr;
+  if (!options.log_path.empty()) {
+    log = std::fopen(options.log_path.c_str(), "w");
+    if (log == nullptr) {
+      std::fprintf(stderr, "vr815-sim: cannot open log file '%s'\n",
+                   options.log_path.c_str());
+      return 1;
+    }
+  }
+  vr815::sim::OpenedTransport opened = vr815::sim::open_transport(options);
+  if (opened.transport == nullptr) {
+    std::fprintf(stderr, "vr815-sim: %s\n", opened.error.c_str());
+    if (log != nullptr) std::fclose(log);
+    return opened.exit_status;
+  }
+  vr815::sim::catch_stop_requests();
+  std::printf("%s\n", opened.name.c_str());
+  std::fflush(stdout);
+  const int status = serve(*opened.transport, options, log);
+  opened.transport.reset();
+  if (log != nullptr) std::fclose(log);
+  return status;
+}

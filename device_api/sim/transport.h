@@ -1,0 +1,55 @@
+// The line the simulated device is reached on, as its serving loop sees it:
+// a pseudo-terminal of its own, a TCP port it listens on, or an existing
+// serial port.
+#ifndef VR815_SIM_TRANSPORT_H
+#define VR815_SIM_TRANSPORT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "io_result.h"
+#include "sim_options.h"
+
+namespace vr815::sim {
+
+class Transport {
+ public:
+  virtual ~Transport() = default;
+  /// Waits up to timeout_ms for bytes from the host: Ok with *got > 0,
+  /// Timeout, or LineError once when a host left (another may come).
+  virtual IoResult receive(uint8_t* buf, size_t len, int timeout_ms,
+                           size_t* got) = 0;
+  /// Sends the bytes to the host within timeout_ms.
+  virtual IoResult send(const uint8_t* data, size_t len, int timeout_ms) = 0;
+  /// Takes the line down for good: the host sees a hang-up, and receive
+  /// only waits from then on.
+  virtual void hang_up() = 0;
+};
+
+struct OpenedTransport {
+  std::unique_ptr<Transport> transport;  ///< null when it could not be opened
+  std::string name;   ///< what a host opens: a path, socket://..., a port
+  std::string error;  ///< one line, without line end, when null
+  int exit_status = 1;  ///< when null: 1 cannot open, 2 cannot be had here
+};
+
+/// The line the options ask for. With --hangup-after 0 it is down from the
+/// start: a host's open fails (pseudo-terminal, TCP) or goes unanswered
+/// (serial port).
+OpenedTransport open_transport(const Options& options);
+
+/// A pseudo-terminal of the device's own (one implementation per platform).
+OpenedTransport open_pty_transport(const Options& options);
+/// A TCP port; one host at a time, others closed at once.
+OpenedTransport open_tcp_transport(const Options& options);
+/// An existing serial port, through the library's serial line.
+OpenedTransport open_port_transport(const Options& options);
+
+/// Waits timeout_ms: what receive does on a line that is down.
+IoResult wait_on_dead_line(int timeout_ms);
+
+}  // namespace vr815::sim
+
+#endif  // VR815_SIM_TRANSPORT_H
