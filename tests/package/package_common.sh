@@ -48,7 +48,7 @@ expect_full_report() {
         -e 's|^  \[ OK \] delay=.*$|  [ OK ] delay=0 ns, width=0 ns, trigMode=0, trigFreq=1000.00 Hz|' \
         >"$1.expected"
   report "$1" >"$1.report"
-  if ! grep -q '^  \[ OK \] vr815_init, handle=[0-9A-F]\{16\}$' "$1"; then
+  if ! tr -d '\r' <"$1" | grep -q '^  \[ OK \] vr815_init, handle=[0-9A-F]\{16\}$'; then
     fail "$1: no handle of 16 upper-case hexadecimal digits"
   fi
   if ! diff -u "$1.expected" "$1.report" >"$1.diff"; then
