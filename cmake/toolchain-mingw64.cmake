@@ -14,11 +14,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The compiler's runtime (libgcc, libstdc++, winpthread) goes into every .exe
-# and .dll, so that they run on a bare Windows machine, and under Wine,
-# without runtime DLLs beside them.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+# The compiler's runtime (libstdc++, libgcc, winpthread) is linked as DLLs,
+# one copy shared by every program and VR815_DLL.dll: the library's frame
+# encoder grows a std::vector the program allocated and frees, and exceptions
+# and the C++ heap may only cross a module boundary inside one runtime.
+# That is the compiler's default; MingwRuntime.cmake puts the runtime DLLs
+# beside the programs and into the package.
 
 # Tests and other programs of the build run through Wine, with a Wine prefix
 # of this build tree's own: wine-run.sh with the prefix bound, written into

@@ -1,0 +1,70 @@
+# Where installed files go, and the per-target parts of installing: the
+# version resource of Windows modules and the run path of Linux programs.
+#
+# Windows (the zip): programs and DLLs at the top, beside each other, where
+# Windows looks for a program's DLLs; header and import library below.
+# Elsewhere: bin/, lib/ and include/ under the prefix.
+if(WIN32)
+  set(VR815_INSTALL_BINDIR .)
+else()
+  set(VR815_INSTALL_BINDIR bin)
+endif()
+set(VR815_INSTALL_LIBDIR lib)
+set(VR815_INSTALL_INCLUDEDIR include)
+set(VR815_INSTALL_CMAKEDIR ${VR815_INSTALL_LIBDIR}/cmake/VR815_DLL)
+
+set(VR815_VERSION_RC_IN ${CMAKE_CURRENT_LIST_DIR}/version.rc.in)
+
+# Gives a Windows .exe or .dll the project's version in its file properties,
+# from version.rc.in configured for the target; does nothing elsewhere.
+function(vr815_version_resource target description)
+  if(NOT WIN32)
+    return()
+  endif()
+  get_target_property(type ${target} TYPE)
+  get_target_property(base ${target} OUTPUT_NAME)
+  if(NOT base)
+    set(base ${target})
+  endif()
+  if(type STREQUAL "EXECUTABLE")
+    set(VR815_RC_FILE_NAME ${base}${CMAKE_EXECUTABLE_SUFFIX})
+    set(VR815_RC_FILE_TYPE VFT_APP)
+  elseif(type STREQUAL "SHARED_LIBRARY")
+    get_target_property(prefix ${target} PREFIX)
+    if(prefix STREQUAL "prefix-NOTFOUND")
+      set(prefix ${CMAKE_SHARED_LIBRARY_PREFIX})
+    endif()
+    set(VR815_RC_FILE_NAME ${prefix}${base}${CMAKE_SHARED_LIBRARY_SUFFIX})
+    set(VR815_RC_FILE_TYPE VFT_DLL)
+  else()
+    message(FATAL_ERROR "vr815_version_resource: ${target} is a ${type}")
+  endif()
+  set(VR815_RC_INTERNAL_NAME ${target})
+  set(VR815_RC_DESCRIPTION "${description}")
+  if(PROJECT_VERSION_TWEAK)
+    set(VR815_RC_TWEAK ${PROJECT_VERSION_TWEAK})
+  else()
+    set(VR815_RC_TWEAK 0)
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
+  configure_file(${VR815_VERSION_RC_IN} ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
+
+# Installs a program: into the programs' folder, with its version resource on
+# Windows and, elsewhere, a run path relative to itself, so that the unpacked
+# tree finds its libraries wherever it is.
+function(vr815_install_program target description)
+  vr815_version_resource(${target} "${description}")
+  if(NOT WIN32)
+    file(RELATIVE_PATH to_lib /${VR815_INSTALL_BINDIR} /${VR815_INSTALL_LIBDIR})
+    if(APPLE)
+      set(origin @loader_path)
+    else()
+      set(origin $ORIGIN)
+    endif()
+    set_target_properties(${target} PROPERTIES
+      INSTALL_RPATH "${origin}/${to_lib}")
+  endif()
+  install(TARGETS ${target} RUNTIME DESTINATION ${VR815_INSTALL_BINDIR})
+endfunction()

@@ -1,0 +1,42 @@
+# The MinGW-w64 runtime DLLs (libstdc++, libgcc, winpthread) that every
+# program and VR815_DLL.dll of a MinGW build load: copied into the build's
+# bin folder, where the programs and tests run (also under Wine), and
+# installed beside the programs.
+
+# Build trees configured while the runtime was linked into each module still
+# hold -static in their cache; drop it, so that they link like a fresh tree.
+foreach(flags CMAKE_EXE_LINKER_FLAGS CMAKE_SHARED_LINKER_FLAGS)
+  if(${flags} MATCHES "(^| )-static( |$)")
+    string(REGEX REPLACE "(^| )-static( |$)" " " value "${${flags}}")
+    string(STRIP "${value}" value)
+    set(${flags} "${value}" CACHE STRING "Linker flags" FORCE)
+    message(STATUS "${flags}: -static dropped (the runtime is shared now)")
+  endif()
+endforeach()
+
+set(VR815_MINGW_RUNTIME_DLLS "")
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(
+    COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  get_filename_component(path "${path}" ABSOLUTE)
+  if(NOT EXISTS "${path}")
+    message(FATAL_ERROR "MinGW runtime: ${CMAKE_CXX_COMPILER} knows no ${dll}")
+  endif()
+  list(APPEND VR815_MINGW_RUNTIME_DLLS "${path}")
+endforeach()
+
+set(copies "")
+foreach(path IN LISTS VR815_MINGW_RUNTIME_DLLS)
+  get_filename_component(name "${path}" NAME)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/bin/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different
+            "${path}" ${CMAKE_BINARY_DIR}/bin/${name}
+    DEPENDS "${path}"
+    COMMENT "Copying the runtime DLL ${name} beside the programs")
+  list(APPEND copies ${CMAKE_BINARY_DIR}/bin/${name})
+endforeach()
+add_custom_target(vr815_mingw_runtime ALL DEPENDS ${copies})
+
+install(FILES ${VR815_MINGW_RUNTIME_DLLS} DESTINATION ${VR815_INSTALL_BINDIR})

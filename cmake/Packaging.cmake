@@ -1,0 +1,70 @@
+# Packages of the installed tree, made with CPack (cpack in the build folder,
+# or the workflow presets' package step):
+#   Windows: vr815-<version>-windows-x64.zip: the programs, VR815_DLL.dll and
+#     the runtime DLLs they share, run-with-sim.cmd, README-windows.txt; the
+#     header in include/ and the import library in lib/.
+#   Linux: vr815-<version>-linux-<arch>.tar.gz: bin/, lib/ (the library,
+#     found by the programs through their run path), include/, and the CMake
+#     package of the library (find_package(VR815_DLL), VR815::VR815_DLL);
+#     the same as a .deb installed under /usr.
+include(CMakePackageConfigHelpers)
+
+# The library's CMake package, for programs of the library's users.
+if(NOT VR815_VENDOR)
+  install(EXPORT VR815_DLLTargets
+    NAMESPACE VR815::
+    FILE VR815_DLLTargets.cmake
+    DESTINATION ${VR815_INSTALL_CMAKEDIR})
+  configure_package_config_file(
+    ${CMAKE_CURRENT_LIST_DIR}/VR815_DLLConfig.cmake.in
+    ${CMAKE_BINARY_DIR}/VR815_DLLConfig.cmake
+    INSTALL_DESTINATION ${VR815_INSTALL_CMAKEDIR})
+  write_basic_package_version_file(
+    ${CMAKE_BINARY_DIR}/VR815_DLLConfigVersion.cmake
+    VERSION ${PROJECT_VERSION}
+    COMPATIBILITY SameMajorVersion)
+  install(FILES
+    ${CMAKE_BINARY_DIR}/VR815_DLLConfig.cmake
+    ${CMAKE_BINARY_DIR}/VR815_DLLConfigVersion.cmake
+    DESTINATION ${VR815_INSTALL_CMAKEDIR})
+endif()
+
+# What a Windows user unpacks and runs: Windows line ends, whatever the
+# checkout has.
+if(WIN32)
+  foreach(file run-with-sim.cmd README-windows.txt)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/${file}
+                   ${CMAKE_BINARY_DIR}/packaging/${file}
+                   @ONLY NEWLINE_STYLE CRLF)
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/${file}
+            DESTINATION ${VR815_INSTALL_BINDIR})
+  endforeach()
+endif()
+
+set(CPACK_PACKAGE_NAME vr815)
+set(CPACK_PACKAGE_VENDOR "VR815 test harness project")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+  "Test harness, control library and simulated device for the VR815 delay and pulse generator")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "VR815 test harness project")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME vr815-${PROJECT_VERSION}-windows-x64)
+else()
+  string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" system)
+  set(CPACK_GENERATOR TGZ)
+  set(CPACK_PACKAGE_FILE_NAME vr815-${PROJECT_VERSION}-${system})
+  find_program(VR815_DPKG dpkg)
+  if(VR815_DPKG)
+    list(APPEND CPACK_GENERATOR DEB)
+    set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+    set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+  endif()
+endif()
+
+include(CPack)

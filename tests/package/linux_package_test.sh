@@ -1,0 +1,117 @@
+#!/bin/sh
+# The Linux tarball as a user gets it: made by cpack from this build,
+# unpacked into an empty folder, run from another folder with nothing of the
+# build tree on any search path.
+#
+#   linux_package_test.sh CPACK CPACK_CONFIG VERSION GOLDEN CONSUMER_SOURCE
+#                         CMAKE GENERATOR CXX WORK_DIR
+#
+# Checks: the tree's layout; its programs find its library through their
+# run path; its vr815-test against its vr815-sim on a loopback port gives
+# the full report; a program of a library user, configured with
+# find_package(VR815_DLL) against the unpacked prefix, builds and runs.
+set -eu
+
+if [ $# -ne 9 ]; then
+  echo "usage: $0 CPACK CPACK_CONFIG VERSION GOLDEN CONSUMER_SOURCE CMAKE GENERATOR CXX WORK_DIR" >&2
+  exit 2
+fi
+cpack=$1
+cpack_config=$2
+version=$3
+golden=$4
+consumer=$5
+cmake=$6
+generator=$7
+cxx=$8
+work=$9
+. "$(dirname "$0")/package_common.sh"
+
+unset LD_LIBRARY_PATH
+rm -rf "$work"
+mkdir -p "$work/unpacked" "$work/elsewhere"
+
+make_package "$cpack" "$cpack_config" TGZ "$work/package"
+case $(basename "$package") in
+  vr815-$version-linux-*.tar.gz) ;;
+  *) fail "package name $(basename "$package") does not carry version $version" ;;
+esac
+tar -xzf "$package" -C "$work/unpacked"
+root=$(find "$work/unpacked" -mindepth 1 -maxdepth 1 -type d)
+
+for file in bin/vr815-test bin/vr815-sim lib/libVR815_DLL.so include/VR815_DLL.h \
+    lib/cmake/VR815_DLL/VR815_DLLConfig.cmake \
+    lib/cmake/VR815_DLL/VR815_DLLConfigVersion.cmake; do
+  [ -f "$root/$file" ] || fail "no $file in the package"
+done
+[ "$failures" -eq 0 ] || finish
+
+# The programs load the tree's own library (relative run path).
+found=$(ldd "$root/bin/vr815-test" | sed -n 's/^.*libVR815_DLL\.so => \([^ ]*\).*$/\1/p')
+[ -n "$found" ] && found=$(readlink -f "$found")
+[ "$found" = "$(readlink -f "$root/lib/libVR815_DLL.so")" ] ||
+  fail "bin/vr815-test loads libVR815_DLL.so from '$found'"
+
+sim_version=$("$root/bin/vr815-sim" --version) || true
+[ "$sim_version" = "vr815-sim $version" ] ||
+  fail "vr815-sim --version printed '$sim_version'"
+
+# --- a whole run against the simulated device -------------------------------
+
+cd "$work/elsewhere"
+sim_pid=
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+"$root/bin/vr815-sim" --listen 127.0.0.1:0 --once >sim.out 2>sim.out.err </dev/null &
+sim_pid=$!
+wait_for_line sim.out "$sim_pid"
+port=$line
+echo "$port" | grep -Eq '^socket://127\.0\.0\.1:[0-9]+$' ||
+  fail "vr815-sim --listen printed '$port'"
+
+set +e
+timeout 60 "$root/bin/vr815-test" "$port" </dev/null >run.out 2>run.err
+status=$?
+set -e
+[ "$status" = 0 ] || fail "vr815-test exited with $status (see $work/elsewhere/run.out)"
+expect_full_report run.out "$port"
+
+# With --once the device ends when the program's connection closes.
+i=0
+while kill -0 "$sim_pid" 2>/dev/null && [ $i -lt 50 ]; do
+  sleep 0.1
+  i=$((i + 1))
+done
+if kill -0 "$sim_pid" 2>/dev/null; then
+  fail "vr815-sim --once still runs after the program left"
+else
+  wait "$sim_pid" || fail "vr815-sim --once exited with $?"
+  sim_pid=
+fi
+
+# --- a program of the library's user ------------------------------------------
+
+mkdir -p "$work/consumer"
+cp "$consumer/CMakeLists.txt" "$consumer/main.cpp" "$work/consumer/"
+if ! "$cmake" -S "$work/consumer" -B "$work/consumer/build" -G "$generator" \
+    -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_PREFIX_PATH="$root" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF \
+    >"$work/consumer.log" 2>&1 ||
+   ! "$cmake" --build "$work/consumer/build" >>"$work/consumer.log" 2>&1; then
+  cat "$work/consumer.log"
+  fail "the program against find_package(VR815_DLL) does not build"
+  finish
+fi
+grep -qx "VR815_DLL_DIR:PATH=$root/lib/cmake/VR815_DLL" \
+  "$work/consumer/build/CMakeCache.txt" ||
+  fail "find_package(VR815_DLL) did not take the unpacked package"
+"$work/consumer/build/consumer" >consumer.out 2>&1 ||
+  fail "the consumer program exited with $?"
+printf '%s\n' 'READ_TEMP: A5 93 00 00 00 00 61 64' 'vr815_init: null' >consumer.expected
+diff -u consumer.expected consumer.out || fail "the consumer program's output differs"
+
+finish

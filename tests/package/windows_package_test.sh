@@ -1,0 +1,187 @@
+#!/bin/sh
+# The Windows zip as a user gets it: made by cpack from this build, unpacked
+# into an empty folder and run under Wine in a prefix of its own, with
+# nothing of the build on any search path.
+#
+#   windows_package_test.sh MODE WINE_RUN PREFIX CPACK CPACK_CONFIG VERSION
+#                           GOLDEN WORK_DIR
+#
+# MODE:
+#   make-prefix    a fresh Wine prefix at PREFIX (the tests' fixture)
+#   remove-prefix  its server stopped and the prefix removed
+#   run-with-sim   the zip's contents, version resources and line ends;
+#                  run-with-sim.cmd gives the full report, passes its
+#                  arguments to the simulated device, and stops the device
+#                  when vr815-test.exe cannot start
+#   com-ports      vr815-sim.exe --port COM7 and vr815-test.exe COM8 on the
+#                  two ends of a virtual serial pair (socat) give the full
+#                  report; skipped (77) without socat
+set -eu
+
+if [ $# -ne 8 ]; then
+  echo "usage: $0 MODE WINE_RUN PREFIX CPACK CPACK_CONFIG VERSION GOLDEN WORK_DIR" >&2
+  exit 2
+fi
+mode=$1
+wine_run=$2
+prefix=$3
+cpack=$4
+cpack_config=$5
+version=$6
+golden=$7
+work=$8
+. "$(dirname "$0")/package_common.sh"
+
+unset WINEPATH
+stop_server() {
+  WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX=$prefix wineserver -w >/dev/null 2>&1 || true
+}
+
+case $mode in
+  make-prefix)
+    stop_server
+    rm -rf "$prefix"
+    "$wine_run" "$prefix" --create-prefix
+    [ -f "$prefix/.created" ] || { echo "FAIL: no Wine prefix made"; exit 1; }
+    exit 0 ;;
+  remove-prefix)
+    stop_server
+    rm -rf "$prefix"
+    exit 0 ;;
+  run-with-sim|com-ports) ;;
+  *) echo "unknown mode $mode" >&2; exit 2 ;;
+esac
+
+if [ "$mode" = com-ports ] && ! command -v socat >/dev/null 2>&1; then
+  echo "SKIP: no socat for the virtual serial pair"
+  exit 77
+fi
+
+rm -rf "$work"
+mkdir -p "$work/unpacked"
+make_package "$cpack" "$cpack_config" ZIP "$work/package"
+[ "$(basename "$package")" = "vr815-$version-windows-x64.zip" ] ||
+  fail "package name $(basename "$package") does not carry version $version"
+(cd "$work/unpacked" && unzip -q "$package")
+root=$(find "$work/unpacked" -mindepth 1 -maxdepth 1 -type d)
+cd "$root"
+
+# run NAME PROGRAM [ARGS...]: under Wine in the test prefix, from the
+# unpacked folder; output in NAME.out, status in NAME.rc; bounded.
+run() {
+  name=$1
+  shift
+  set +e
+  timeout 120 "$wine_run" "$prefix" "$@" </dev/null >"$work/$name.out" 2>"$work/$name.out.err"
+  echo $? >"$work/$name.rc"
+  set -e
+}
+expect_status() {  # NAME STATUS
+  [ "$(cat "$work/$1.rc")" = "$2" ] ||
+    fail "$1: exit status $(cat "$work/$1.rc"), expected $2 (see $work/$1.out)"
+}
+
+if [ "$mode" = run-with-sim ]; then
+  for file in vr815-test.exe VR815_DLL.dll vr815-sim.exe \
+      libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
+      include/VR815_DLL.h lib/libVR815_DLL.dll.a \
+      lib/cmake/VR815_DLL/VR815_DLLConfig.cmake \
+      README-windows.txt run-with-sim.cmd; do
+    [ -f "$file" ] || fail "no $file in the zip"
+  done
+  [ "$failures" -eq 0 ] || finish
+
+  # Each module's version resource names the module and the version.
+  for module in vr815-test.exe VR815_DLL.dll vr815-sim.exe; do
+    strings -el "$module" >"$work/$module.strings"
+    for pair in "OriginalFilename $module" "FileVersion $version" \
+        "ProductVersion $version"; do
+      key=${pair%% *}
+      grep -A1 -x "$key" "$work/$module.strings" | tail -n 1 |
+        grep -qx "${pair#* }" || fail "$module: no $pair in its version resource"
+    done
+  done
+
+  # What a Windows user opens has Windows line ends throughout.
+  cr=$(printf '\r')
+  for file in README-windows.txt run-with-sim.cmd; do
+    if grep -qv "$cr\$" "$file"; then fail "$file: a line without CRLF"; fi
+  done
+
+  # A whole run against the simulated device.
+  run full cmd /c run-with-sim.cmd
+  expect_status full 0
+  port=$(tr -d '\r' <"$work/full.out" | sed -n 's/^Port=\([^,]*\),.*$/\1/p')
+  echo "$port" | grep -Eq '^socket://127\.0\.0\.1:[0-9]+$' ||
+    fail "full: the run was not on a loopback port but on '$port'"
+  expect_full_report "$work/full.out" "$port"
+
+  # Its arguments reach the simulated device.
+  run failing cmd /c run-with-sim.cmd --fail SET_DELAY=5
+  expect_status failing 0
+  grep -q '^  \[FAIL\] vr815_set_delay (code=5).\{0,1\}$' "$work/failing.out" ||
+    fail "failing: --fail SET_DELAY=5 did not reach the simulated device"
+
+  # vr815-test.exe that cannot start: the script still ends, non-zero, and
+  # the simulated device no longer listens.
+  mkdir "$work/broken"
+  cp ./*.exe ./*.dll run-with-sim.cmd "$work/broken/"
+  cp README-windows.txt "$work/broken/vr815-test.exe"
+  (cd "$work/broken" && run broken cmd /c run-with-sim.cmd)
+  [ "$(cat "$work/broken.rc")" != 0 ] || fail "broken: exit status 0"
+  broken_port=$(tr -d '\r' <"$work/broken.out" |
+    sed -n 's/^run-with-sim: simulated device on socket:\/\/127\.0\.0\.1:\([0-9]*\)$/\1/p')
+  if [ -z "$broken_port" ]; then
+    fail "broken: the simulated device did not start (see $work/broken.out)"
+  elif socat -u OPEN:/dev/null "TCP:127.0.0.1:$broken_port" 2>/dev/null; then
+    fail "broken: the simulated device still listens on port $broken_port"
+  fi
+  finish
+fi
+
+# --- com-ports: the simulated device on a serial port of its own ------------
+
+socat_pid=
+sim_pid=
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+  [ -n "$socat_pid" ] && kill "$socat_pid" 2>/dev/null || true
+  if [ -f "$work/unmap.reg" ]; then
+    "$wine_run" "$prefix" reg import "$work/unmap.reg" >/dev/null 2>&1 || true
+    stop_server
+  fi
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+socat -d -d "pty,raw,echo=0,link=$work/tty-sim" "pty,raw,echo=0,link=$work/tty-test" \
+  2>"$work/socat.err" &
+socat_pid=$!
+i=0
+while { [ ! -e "$work/tty-sim" ] || [ ! -e "$work/tty-test" ]; } && [ $i -lt 50 ]; do
+  sleep 0.1
+  i=$((i + 1))
+done
+[ -e "$work/tty-test" ] || { cat "$work/socat.err"; echo "FAIL: no serial pair"; exit 1; }
+
+printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n"COM7"="%s"\r\n"COM8"="%s"\r\n' \
+  "$work/tty-sim" "$work/tty-test" >"$work/map.reg"
+printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n"COM7"=-\r\n"COM8"=-\r\n' \
+  >"$work/unmap.reg"
+"$wine_run" "$prefix" reg import "$work/map.reg" >/dev/null 2>&1 ||
+  { echo "FAIL: wine reg import"; exit 1; }
+# Wine reads the ports when its server starts.
+stop_server
+"$wine_run" "$prefix" --start-server
+
+"$wine_run" "$prefix" ./vr815-sim.exe --port COM7 </dev/null \
+  >"$work/sim.out" 2>"$work/sim.out.err" &
+sim_pid=$!
+wait_for_line "$work/sim.out" "$sim_pid"
+[ "$line" = COM7 ] || fail "vr815-sim.exe --port COM7 printed '$line'"
+
+run serial ./vr815-test.exe COM8
+expect_status serial 0
+expect_full_report "$work/serial.out" COM8
+finish
