@@ -14,26 +14,13 @@
 
 #include "VR815_DLL.h"
 #include "sim_process.h"
+#include "temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using vr815::test::SimProcess;
-
-/// A new empty directory under the system's temporary directory, removed
-/// with everything in it at the end of the test.
-struct TempDir {
-  TempDir() {
-    std::string pattern =
-        (fs::temp_directory_path() / "vr815-test-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-  fs::path path;
-};
+using vr815::test::TempDir;
 
 TEST(PortOpen, RefusesWhatIsNotATerminalWithoutWritingToIt) {
   TempDir dir;

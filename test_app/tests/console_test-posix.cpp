@@ -18,6 +18,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using vr815::test::capture_stdout;
+using vr815::test::with_stdin;
 constexpr auto kPatience = std::chrono::seconds(5);
 
 // A pseudo-terminal; the test keeps the slave open to read its mode.

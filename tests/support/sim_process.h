@@ -4,10 +4,11 @@
 #define VR815_SIM_PROCESS_H
 
 #include <signal.h>
-#include <sys/types.h>
 
 #include <string>
 #include <vector>
+
+#include "program_run.h"
 
 namespace vr815::test {
 
@@ -39,8 +40,7 @@ class SimProcess {
   int stop(int signal = SIGTERM);
 
  private:
-  pid_t pid_ = -1;
-  int out_fd_ = -1;
+  Background program_;
   int status_ = -1;
   std::string port_;
   std::string log_path_;
