@@ -18,8 +18,8 @@ const CallRow kCallRows[kCalls] = {
      nullptr},
     {"[5] vr815_set_trigger_freq (1000 Hz)", "vr815_set_trigger_freq",
      "SET_TRIG_FREQ", "SET_TRIG_FREQ"},
-    {"[6] vr815_set_output_channel (ch=1, enable)",
-     "vr815_set_output_channel", "SET_CHANNEL", "SET_CHANNEL"},
+    {"[6] vr815_set_output_channel (ch=1, enable)", "vr815_set_output_channel",
+     "SET_CHANNEL", "SET_CHANNEL"},
     {"[7] vr815_set_delay (ch=1, 10 ns)", "vr815_set_delay", "SET_DELAY",
      "SET_DELAY"},
     {"[8] vr815_set_pulse_width (ch=1, 100 ns)", "vr815_set_pulse_width",
@@ -35,7 +35,7 @@ const CallRow kCallRows[kCalls] = {
 const Readings kSimPowerOn = {"25.50", "0", "0", "0", "1000.00"};
 const Readings kStandInReadings = {"25.50", "10", "100", "0", "1000.00"};
 
-const char kKeyPrompt[] = "Press any key to continue . . . \n";
+const char kKeyPrompt[] = "Press any key to continue . . . ";
 const char kInvalidSelection[] = "Invalid selection, using COM3.\n";
 const char kTypePortPrompt[] =
     "No COM ports detected automatically.\n"
@@ -117,8 +117,8 @@ std::string expected_report(const RunOutcome& run) {
          sequence_report(run) + "\n" + run.key_prompt;
 }
 
-std::string expected_report(const std::string& port, int32_t baud,
-                            bool opened, const CallStatuses& statuses) {
+std::string expected_report(const std::string& port, int32_t baud, bool opened,
+                            const CallStatuses& statuses) {
   RunOutcome run;
   run.port = port;
   run.baud = baud;
@@ -128,7 +128,7 @@ std::string expected_report(const std::string& port, int32_t baud,
 }
 
 std::string open_failed_tail() {
-  return std::string(kOpenHeader) + kOpenFailed + "\n" + kKeyPrompt;
+  return std::string(kOpenHeader) + kOpenFailed + "\n" + kKeyPrompt + "\n";
 }
 
 std::string mask_handle(std::string report) {

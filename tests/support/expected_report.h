@@ -34,9 +34,10 @@ enum Call : size_t {
 };
 
 struct CallRow {
-  const char* header;   ///< the step header, "[2] vr815_read_temperature"
-  const char* name;     ///< the name in its OK and FAIL lines
-  const char* command;  ///< the protocol command, as vr815-sim's --fail names it
+  const char* header;  ///< the step header, "[2] vr815_read_temperature"
+  const char* name;    ///< the name in its OK and FAIL lines
+  const char*
+      command;  ///< the protocol command, as vr815-sim's --fail names it
   /// The known frame (frame_check_table.h) the call sends on the line when
   /// it is the one stage 0 shows; null when the call's frame differs.
   const char* frame;
@@ -50,7 +51,7 @@ using CallStatuses = std::array<int32_t, kCalls>;
 
 /// The reads' values as the report prints them.
 struct Readings {
-  std::string temperature;   ///< degrees, two decimals
+  std::string temperature;  ///< degrees, two decimals
   std::string delay_ns;
   std::string width_ns;
   std::string trig_mode;
@@ -66,7 +67,7 @@ extern const Readings kStandInReadings;
 /// CRC), or as the stand-in library does (command, parameter, data).
 enum class FrameText { kWire, kStandIn };
 
-/// The final wait's prompt on a console.
+/// The final wait's prompt on a console; a line end follows the key press.
 extern const char kKeyPrompt[];
 
 /// A run as its report shows it.
@@ -79,7 +80,8 @@ struct RunOutcome {
   FrameText frames = FrameText::kWire;
   std::string handle = "<handle>";  ///< as mask_handle leaves it
   std::string before_call;          ///< what the wait before each call prints
-  std::string key_prompt = kKeyPrompt;  ///< what the final wait prints
+  /// What the final wait prints.
+  std::string key_prompt = std::string(kKeyPrompt) + "\n";
 };
 
 /// The first two lines of every run.
@@ -94,8 +96,8 @@ std::string expected_report(const RunOutcome& run);
 
 /// The whole standard output against vr815-sim at power-on, the handle
 /// masked: opened with these statuses, or a failed open.
-std::string expected_report(const std::string& port, int32_t baud,
-                            bool opened, const CallStatuses& statuses);
+std::string expected_report(const std::string& port, int32_t baud, bool opened,
+                            const CallStatuses& statuses);
 
 /// The end of a run whose open failed, from the open's step header on.
 std::string open_failed_tail();

@@ -22,6 +22,8 @@ struct FrameRow {
 };
 
 inline const std::vector<FrameRow>& frame_check_rows() {
+  // A table, laid out as one: name and label, then the frame.
+  // clang-format off
   static const std::vector<FrameRow> kRows = {
       {"READ_TEMP", "READ_TEMP",
        0x93, 0, false, {}, "A5 93 00 00 00 00 61 64"},
@@ -45,6 +47,7 @@ inline const std::vector<FrameRow>& frame_check_rows() {
       {"SOFTWARE_TRIG", "SOFTWARE_TRIG",
        0x14, 0, false, {}, "A5 14 00 00 00 00 65 21"},
   };
+  // clang-format on
   return kRows;
 }
 

@@ -61,8 +61,8 @@ struct Pipes {
 
 /// Starts argv[0] with the standard streams asked for on pipes, the others
 /// inherited. The pid, or -1.
-pid_t spawn(const std::vector<std::string>& args, bool in_pipe,
-            bool err_pipe, Pipes* ours) {
+pid_t spawn(const std::vector<std::string>& args, bool in_pipe, bool err_pipe,
+            Pipes* ours) {
   int in[2] = {-1, -1};
   int out[2] = {-1, -1};
   int err[2] = {-1, -1};
@@ -175,8 +175,8 @@ bool finish(Child* c, ProgramResult* r) {
     const pid_t w = waitpid(c->pid, &wstatus, WNOHANG);
     if (w == c->pid) {
       r->status = exit_code(wstatus);
-      r->seconds = std::chrono::duration<double>(Clock::now() - c->start)
-                       .count();
+      r->seconds =
+          std::chrono::duration<double>(Clock::now() - c->start).count();
       close_fd(&c->in);
       return true;
     }

@@ -13,14 +13,12 @@ constexpr int kStartTimeoutMs = 5000;
 constexpr int kStopTimeoutMs = 2000;
 
 std::vector<std::string> sim_command(const std::vector<std::string>& options) {
-  std::vector<std::string> argv{sim_path()};
+  std::vector<std::string> argv{VR815_SIM_PATH};
   argv.insert(argv.end(), options.begin(), options.end());
   return argv;
 }
 
 }  // namespace
-
-const char* sim_path() { return VR815_SIM_PATH; }
 
 SimProcess::SimProcess(const std::vector<std::string>& options, bool log) {
   std::vector<std::string> args = options;

@@ -12,9 +12,6 @@
 
 namespace vr815::test {
 
-/// Path of the vr815-sim program the build made.
-const char* sim_path();
-
 class SimProcess {
  public:
   /// Starts vr815-sim with the options (e.g. {"--fail", "SET_DELAY=7"}) and

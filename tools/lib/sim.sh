@@ -19,6 +19,8 @@ sim_start() {
   _sim_out=$2/$3.sim-out
   _sim_err=$2/$3.sim-err
   shift 3
+  # Made here, not by the background job, which may open it later.
+  : >"$_sim_out"
   "$_sim_program" "$@" >"$_sim_out" 2>"$_sim_err" </dev/null &
   _sim_pid=$!
   sim_pids="$sim_pids $_sim_pid"
