@@ -14,7 +14,7 @@
 
 #include "VR815_DLL.h"
 #include "sim_process.h"
-#include "temp_dir.h"
+#include "files.h"
 
 namespace {
 

@@ -6,15 +6,13 @@
 #include <string>
 
 #include "expected_report.h"
+#include "instant_waits.h"
 #include "run_driver.h"
 #include "sim_process.h"
 #include "stdout_redirect.h"
 
 namespace vr815::test {
 namespace {
-
-void no_pause(int32_t) {}
-void no_key() {}
 
 TEST(PortEntry, TypedPathRunsTheWholeSequence) {
   SimProcess sim;

@@ -4,19 +4,18 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "expected_report.h"
 #include "fake_vr815_library.h"
+#include "files.h"
+#include "instant_waits.h"
 #include "stdout_redirect.h"
 
 namespace vr815::test {
 namespace {
 
-void no_pause(int32_t) {}
 // Marks where the key press comes in the report.
 void marked_key_press() { std::printf("<key>"); }
 
@@ -138,17 +137,12 @@ TEST(RunHarness, ExitStatusAndTheFinalKeyPress) {
   EXPECT_EQ(failed_open.out, expected_report(not_opened));
 }
 
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A whole run in which every call succeeds, byte for byte. The fake library
 // dumps a frame as its command, parameter and data, written past stdio. The
 // transcript is also the witness that the expected report is the program's.
 TEST(RunHarness, GoldenTranscriptOfASuccessfulRun) {
   const std::string golden =
-      read_file(VR815_GOLDEN_DIR "/golden_full_run.txt");
+      file_text(VR815_GOLDEN_DIR "/golden_full_run.txt");
   const HarnessRun r = run({"COM7"});
   EXPECT_EQ(r.status, 0);
   ASSERT_TRUE(ends_with(r.out, "<key>"));

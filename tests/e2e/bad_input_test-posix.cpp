@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "expected_report.h"
+#include "files.h"
 #include "program_run.h"
 #include "sim_process.h"
-#include "temp_dir.h"
 
 namespace vr815::test {
 namespace {
@@ -72,11 +72,6 @@ TEST(BadInput, PortArgumentIsPrintedAsGivenAndNothingOpens) {
     SCOPED_TRACE("port argument " + std::to_string(i));
     expect_failed_open(runs[i], ports[i], kDefaultBaud);
   }
-}
-
-std::string file_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 timespec mtime_of(const fs::path& path) {

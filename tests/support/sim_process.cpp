@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "temp_dir.h"
+#include "files.h"
 
 namespace vr815::test {
 

@@ -1,7 +1,7 @@
-// Temporary files and folders for tests, under the system's temporary
-// folder, with names no other process gets.
-#ifndef VR815_TEST_TEMP_DIR_H
-#define VR815_TEST_TEMP_DIR_H
+// Files for tests: temporary folders and files under the system's temporary
+// folder, with names no other process gets, and a file's content.
+#ifndef VR815_TEST_FILES_H
+#define VR815_TEST_FILES_H
 
 #include <filesystem>
 #include <string>
@@ -22,6 +22,9 @@ struct TempDir {
 /// removes it. Empty when none could be made.
 std::string temp_file_path(const std::string& prefix);
 
+/// Every byte of the file; empty when it cannot be read.
+std::string file_text(const std::filesystem::path& path);
+
 }  // namespace vr815::test
 
-#endif  // VR815_TEST_TEMP_DIR_H
+#endif  // VR815_TEST_FILES_H
