@@ -4,14 +4,18 @@
 //
 //   vr815-expected-report PORT [--baud N] [--not-opened]
 //                         [--fail-from CALL=CODE] [--readings T D W M F]
+//   vr815-expected-report --mask-handle < REPORT
 //
 // --fail-from: every call from CALL (0 for the temperature read, up to 9
 // for the software trigger) fails with CODE, as after a hang-up or with a
 // silent device. --readings: the reads' values as printed (default
-// vr815-sim's at power-on). The handle shows as <handle>. Exit status 2 for
-// a bad command line.
+// vr815-sim's at power-on). The handle shows as <handle>; --mask-handle
+// copies a report from standard input with its handle shown so. Exit status
+// 2 for a bad command line.
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <iterator>
 #include <string>
 
 #include "expected_report.h"
@@ -21,7 +25,8 @@ namespace {
 int usage() {
   std::fprintf(stderr,
                "usage: vr815-expected-report PORT [--baud N] [--not-opened] "
-               "[--fail-from CALL=CODE] [--readings T D W M F]\n");
+               "[--fail-from CALL=CODE] [--readings T D W M F]\n"
+               "       vr815-expected-report --mask-handle < REPORT\n");
   return 2;
 }
 
@@ -30,6 +35,11 @@ int usage() {
 int main(int argc, char** argv) {
   using vr815::test::kCalls;
   if (argc < 2) return usage();
+  if (argc == 2 && std::string(argv[1]) == "--mask-handle") {
+    const std::string report{std::istreambuf_iterator<char>(std::cin), {}};
+    std::fputs(vr815::test::mask_handle(report).c_str(), stdout);
+    return 0;
+  }
   vr815::test::RunOutcome run;
   run.port = argv[1];
   run.key_prompt = "";

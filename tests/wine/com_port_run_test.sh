@@ -144,9 +144,9 @@ check_report() {
   name=$1
   shift
   "$expected" "$@" >"$name.expected"
-  sed -n '/=== VR815 DLL Test ===/,$p' "$name.txt" |
-    sed -e 's/^.*\(=== VR815 DLL Test ===\)/\1/' \
-        -e 's/handle=[0-9A-F]\{16\}$/handle=<handle>/' >"$name.report"
+  banner=$(head -n 1 "$name.expected")
+  sed -n "/$banner/,\$p" "$name.txt" | sed "s/^.*\($banner\)/\1/" |
+    "$expected" --mask-handle >"$name.report"
   head -c "$(wc -c <"$name.expected")" "$name.report" >"$name.head"
   if ! diff -u "$name.expected" "$name.head" >"$name.diff"; then
     fail "$name: the report differs from the expected one:"
@@ -154,16 +154,9 @@ check_report() {
   fi
 }
 
-# The handle: 16 upper-case hexadecimal digits on both builds.
-for name in dialogue native again native_again silent hangup; do
-  grep -Eq '^  \[ OK \] vr815_init, handle=[0-9A-F]{16}$' "$name.txt" ||
-    fail "$name: no handle of 16 upper-case hexadecimal digits"
-done
-
 # 1. The dialogue: ports listed from 1 in ascending port number, COM3 and
 # COM5 before COM12; answering COM12's number runs everything OK.
-sed -n '/^Available COM ports:$/,/^Select port by number/p' dialogue.txt |
-  sed -n 's/^  \[\([0-9]*\)\] COM\([0-9]*\)$/\1 \2/p' >listing
+sed -n 's/^  \[\([0-9]*\)\] COM\([0-9]*\)$/\1 \2/p' dialogue.txt >listing
 if ! awk 'BEGIN { ok = 1 }
           $1 != NR || (NR > 1 && $2 <= last) { ok = 0 }
           { last = $2 }
