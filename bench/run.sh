@@ -16,7 +16,7 @@
 # the Wine rows are left out when that build or Wine is missing. Whole runs
 # are repeated RUNS times (default 5), the banner 20 times; the table shows
 # medians. Uses only the shell's time, /usr/bin/time -v (package time), awk
-# and, for the Wine rows, wine and wineserver.
+# and, for the Wine rows, wine and wineserver (set up by tools/lib/wine.sh).
 #
 # For the Wine rows a COM port of the Windows build's Wine prefix is mapped
 # to a simulated device and the prefix's Wine server is restarted: do not
@@ -62,15 +62,15 @@ calls=10
 call_bound_s=0.5
 banner_reps=20
 
+. "$root/tools/lib/sim.sh"
+. "$root/tools/lib/wine.sh"
+
 work=$(mktemp -d)
-sim_pids=()
 wine_mapped=
 cleanup() {
-  local pid
-  for pid in "${sim_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  sim_stop_all
   if [ -n "$wine_mapped" ]; then
-    (cd "$work" && wine reg delete 'HKLM\Software\Wine\Ports' /v "$wine_mapped" /f \
-      >/dev/null 2>&1) || true
+    wine_unmap_ports "$wine_mapped" || true
     wineserver -k >/dev/null 2>&1 || true
   fi
   rm -rf "$work"
@@ -80,18 +80,12 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 # start_sim VAR [OPTIONS...]: starts a simulated device, stopped on exit,
-# and sets VAR to its terminal's path.
+# and sets VAR to the port it names.
 start_sim() {
-  local var=$1 i=0
+  local var=$1
   shift
-  "$sim_program" "$@" >"$work/$var.sim" 2>"$work/$var.err" </dev/null &
-  sim_pids+=($!)
-  while [ ! -s "$work/$var.sim" ]; do
-    i=$((i + 1))
-    [ $i -le 100 ] || { echo "bench: vr815-sim did not start" >&2; exit 1; }
-    sleep 0.05
-  done
-  printf -v "$var" '%s' "$(head -n 1 "$work/$var.sim")"
+  sim_start "$sim_program" "$work" "$var" "$@" || exit 1
+  printf -v "$var" '%s' "$sim_port"
 }
 
 # wall COMMAND...: seconds the command takes, to the millisecond, with no
@@ -170,27 +164,20 @@ row "Start to banner, native (exec to first line on a pipe, median of $banner_re
 windows_test=$windows/bin/vr815-test.exe
 if [ -f "$windows_test" ] && [ -d "$windows/wine-prefix" ] &&
    command -v wine >/dev/null && command -v wineserver >/dev/null; then
-  export WINEPREFIX=$windows/wine-prefix WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-  unset DISPLAY WAYLAND_DISPLAY
-  # A port number no test of that build uses; Wine reads the mapping when
-  # its server starts.
+  wine_env "$windows/wine-prefix"
+  # A port number no test of that build uses.
   wine_port=COM97
   start_sim wine_sim
   wine_mapped=$wine_port
-  (cd "$work" && wine reg add 'HKLM\Software\Wine\Ports' /v "$wine_port" \
-    /t REG_SZ /d "$wine_sim" /f >/dev/null 2>&1)
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-  wineserver -p30 >/dev/null 2>&1
-  wall wine cmd /c exit >/dev/null  # Wine's own services, started once
-  repeat "$runs" wine "$windows_test" "$wine_port" >"$work/wine"
+  wine_map_ports "$wine_port=$wine_sim"
+  wine_start_server  # Wine's own services, started once
+  repeat "$runs" "$wine" "$windows_test" "$wine_port" >"$work/wine"
   wine_s=$(median <"$work/wine")
   row "Whole run, Wine (median of $runs; range $(spread <"$work/wine") s)" \
     "$wine_s s: overhead $(ms_over "$wine_s" "$waits_s") ms over the ${waits_s} s of waits" \
     "-" "-"
-  repeat "$runs" wine "$windows_test" COM98 >"$work/wine_failed"
-  repeat "$runs" wine cmd /c exit >"$work/wine_cmd"
+  repeat "$runs" "$wine" "$windows_test" COM98 >"$work/wine_failed"
+  repeat "$runs" "$wine" cmd /c exit >"$work/wine_cmd"
   row "Run whose open fails, Wine (start to exit, median of $runs)" \
     "$(awk -v t="$(median <"$work/wine_failed")" 'BEGIN { printf "%.0f ms", t * 1000 }'); wine cmd /c exit alone: $(awk -v t="$(median <"$work/wine_cmd")" 'BEGIN { printf "%.0f ms", t * 1000 }')" \
     "-" "-"

@@ -19,26 +19,13 @@
 
 #include "VR815_DLL.h"
 #include "sim_process.h"
+#include "files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using vr815::test::SimProcess;
-
-/// A new empty directory under the system's temporary directory, removed
-/// with everything in it at the end of the test.
-struct TempDir {
-  TempDir() {
-    std::string pattern =
-        (fs::temp_directory_path() / "vr815-test-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-  fs::path path;
-};
+using vr815::test::TempDir;
 
 /// Tells which watched files were opened (inotify IN_OPEN) while a call ran,
 /// by anyone: device nodes such as /dev/null are opened by other programs

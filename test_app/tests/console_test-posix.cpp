@@ -13,11 +13,15 @@
 #include <string>
 
 #include "console.h"
+#include "expected_report.h"
 #include "stdout_redirect.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using vr815::test::capture_stdout;
+using vr815::test::kKeyPrompt;
+using vr815::test::with_stdin;
 constexpr auto kPatience = std::chrono::seconds(5);
 
 // A pseudo-terminal; the test keeps the slave open to read its mode.
@@ -128,7 +132,6 @@ struct KeyWaiter {
   }
 };
 
-const char kPrompt[] = "Press any key to continue . . . ";
 
 TEST(ConsoleWaitForKey, OneKeyAtThePromptWithoutEnter) {
   Pty pty;
@@ -148,7 +151,7 @@ TEST(ConsoleWaitForKey, OneKeyAtThePromptWithoutEnter) {
   ASSERT_GT(pending, 0);
   child.start();
 
-  ASSERT_EQ(child.read_until(kPrompt), kPrompt);
+  ASSERT_EQ(child.read_until(kKeyPrompt), kKeyPrompt);
   usleep(100000);
   EXPECT_TRUE(child.still_waiting()) << "typed-ahead input ended the wait";
 
@@ -167,7 +170,7 @@ TEST(ConsoleWaitForKey, InterruptRestoresTheTerminal) {
   KeyWaiter child(pty);
   ASSERT_GT(child.pid, 0);
   child.start();
-  ASSERT_EQ(child.read_until(kPrompt), kPrompt);
+  ASSERT_EQ(child.read_until(kKeyPrompt), kKeyPrompt);
 
   pty.type("\x03");  // Ctrl-C
   const int status = child.wait_status();
@@ -191,7 +194,7 @@ TEST(ConsoleWaitForKey, InputThatIsNotATerminal) {
       out = capture_stdout(console_wait_for_key);
       left = std::getchar();
     });
-    EXPECT_EQ(out, std::string(kPrompt) + "\n");
+    EXPECT_EQ(out, std::string(kKeyPrompt) + "\n");
     EXPECT_EQ(left, c.left);
   }
 }

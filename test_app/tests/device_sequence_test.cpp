@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "expected_report.h"
 #include "fake_vr815_library.h"
 #include "stdout_redirect.h"
 
+namespace vr815::test {
 namespace {
 
 // Shows each wait where it happens in the report.
@@ -32,35 +35,6 @@ SequenceRun run_sequence(const FakeScript& script) {
   return run;
 }
 
-// Every call succeeds: one OK line after each header, a wait before every
-// call but the open.
-const char kAllOk[] =
-    "\n[1] vr815_init (open serial)\n"
-    "  [ OK ] vr815_init, handle=00000000000001F0\n"
-    "\n[2] vr815_read_temperature\n<wait 500>\n"
-    "  [ OK ] temperature = 25.50 C\n"
-    "\n[3] vr815_read_timing_config (channel=1)\n<wait 500>\n"
-    "  [ OK ] delay=10 ns, width=100 ns, trigMode=0, trigFreq=1000.00 Hz\n"
-    "\n[4] vr815_set_trigger (Internal)\n<wait 500>\n"
-    "  [ OK ] vr815_set_trigger\n"
-    "\n[5] vr815_set_trigger_freq (1000 Hz)\n<wait 500>\n"
-    "  [ OK ] vr815_set_trigger_freq\n"
-    "\n[6] vr815_set_output_channel (ch=1, enable)\n<wait 500>\n"
-    "  [ OK ] vr815_set_output_channel\n"
-    "\n[7] vr815_set_delay (ch=1, 10 ns)\n<wait 500>\n"
-    "  [ OK ] vr815_set_delay\n"
-    "\n[8] vr815_set_pulse_width (ch=1, 100 ns)\n<wait 500>\n"
-    "  [ OK ] vr815_set_pulse_width\n"
-    "\n[9] vr815_set_global_output (enable)\n<wait 500>\n"
-    "  [ OK ] vr815_set_global_output\n"
-    "\n[10] vr815_set_trigger (Software)\n<wait 500>\n"
-    "  [ OK ] vr815_set_trigger(Software)\n"
-    "\n[10] vr815_software_trigger\n<wait 500>\n"
-    "  [ OK ] vr815_software_trigger\n"
-    "\n[11] vr815_close\n<wait 500>\n"
-    "  [ OK ] vr815_close\n"
-    "\n=== Test End ===\n";
-
 const std::vector<std::string> kAllCalls = {
     "vr815_init(COM7, 115200)",          "vr815_read_temperature(h)",
     "vr815_read_timing_config(h, 1)",    "vr815_set_trigger(h, 0)",
@@ -70,32 +44,29 @@ const std::vector<std::string> kAllCalls = {
     "vr815_software_trigger(h)",         "vr815_close(h)",
 };
 
-using Lines = std::vector<std::pair<std::string, std::string>>;
-
-// kAllOk with each first text of the pairs replaced by the second.
-std::string all_ok_but(const Lines& changes) {
-  std::string text = kAllOk;
-  for (const auto& [from, to] : changes) {
-    const size_t at = text.find(from);
-    if (at == std::string::npos) {
-      ADD_FAILURE() << "not in the report: " << from;
-      continue;
-    }
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
-
 FakeScript with_status(std::map<std::string, int32_t> status) {
   FakeScript script;
   script.status = std::move(status);
   return script;
 }
 
+// The report of an opened device with these outcomes; a wait shows before
+// every call but the open.
+RunOutcome outcome(const std::map<Call, int32_t>& failed,
+                   const Readings& readings = kStandInReadings,
+                   const std::string& handle = "00000000000001F0") {
+  RunOutcome run;
+  for (const auto& [call, status] : failed) run.statuses[call] = status;
+  run.readings = readings;
+  run.handle = handle;
+  run.before_call = "<wait 500>\n";
+  return run;
+}
+
 struct Case {
   const char* what;
   FakeScript script;
-  Lines changes;
+  RunOutcome expected;
 };
 
 TEST(DeviceSequence, ReportsEveryOutcomeAndGoesOn) {
@@ -109,31 +80,22 @@ TEST(DeviceSequence, ReportsEveryOutcomeAndGoesOn) {
   high_handle.handle = 0xABCDEF12u;
 
   const Case cases[] = {
-      {"every call succeeds", FakeScript{}, {}},
-      {"status 5 from the delay",
-       with_status({{"vr815_set_delay", 5}}),
-       {{"  [ OK ] vr815_set_delay\n", "  [FAIL] vr815_set_delay (code=5)\n"}}},
+      {"every call succeeds", FakeScript{}, outcome({})},
+      {"status 5 from the delay", with_status({{"vr815_set_delay", 5}}),
+       outcome({{kSetDelay, 5}})},
       {"negative statuses keep their sign; failed reads show no values",
        with_status({{"vr815_read_temperature", -100001},
                     {"vr815_read_timing_config", -2},
                     {"vr815_software_trigger", -32768}}),
-       {{"  [ OK ] temperature = 25.50 C\n",
-         "  [FAIL] vr815_read_temperature (code=-100001)\n"},
-        {"  [ OK ] delay=10 ns, width=100 ns, trigMode=0, trigFreq=1000.00 "
-         "Hz\n",
-         "  [FAIL] vr815_read_timing_config (code=-2)\n"},
-        {"  [ OK ] vr815_software_trigger\n",
-         "  [FAIL] vr815_software_trigger (code=-32768)\n"}}},
+       outcome({{kReadTemperature, -100001},
+                {kReadTiming, -2},
+                {kSoftwareTrigger, -32768}})},
       {"the switch to software triggering fails, the trigger still fires",
        with_status({{"vr815_set_trigger#2", 7}}),
-       {{"  [ OK ] vr815_set_trigger(Software)\n",
-         "  [FAIL] vr815_set_trigger(Software) (code=7)\n"}}},
+       outcome({{kSetTriggerSoftware, 7}})},
       {"both trigger settings fail, each under its own name",
        with_status({{"vr815_set_trigger", 1}}),
-       {{"  [ OK ] vr815_set_trigger\n",
-         "  [FAIL] vr815_set_trigger (code=1)\n"},
-        {"  [ OK ] vr815_set_trigger(Software)\n",
-         "  [FAIL] vr815_set_trigger(Software) (code=1)\n"}}},
+       outcome({{kSetTriggerInternal, 1}, {kSetTriggerSoftware, 1}})},
       {"every call fails: the close still reports OK",
        with_status({{"vr815_read_temperature", -1},
                     {"vr815_read_timing_config", -1},
@@ -145,39 +107,25 @@ TEST(DeviceSequence, ReportsEveryOutcomeAndGoesOn) {
                     {"vr815_set_global_output", -1},
                     {"vr815_software_trigger", -1},
                     {"vr815_close", -1}}),
-       {{"  [ OK ] temperature = 25.50 C\n",
-         "  [FAIL] vr815_read_temperature (code=-1)\n"},
-        {"  [ OK ] delay=10 ns, width=100 ns, trigMode=0, trigFreq=1000.00 "
-         "Hz\n",
-         "  [FAIL] vr815_read_timing_config (code=-1)\n"},
-        {"  [ OK ] vr815_set_trigger\n",
-         "  [FAIL] vr815_set_trigger (code=-1)\n"},
-        {"  [ OK ] vr815_set_trigger_freq\n",
-         "  [FAIL] vr815_set_trigger_freq (code=-1)\n"},
-        {"  [ OK ] vr815_set_output_channel\n",
-         "  [FAIL] vr815_set_output_channel (code=-1)\n"},
-        {"  [ OK ] vr815_set_delay\n", "  [FAIL] vr815_set_delay (code=-1)\n"},
-        {"  [ OK ] vr815_set_pulse_width\n",
-         "  [FAIL] vr815_set_pulse_width (code=-1)\n"},
-        {"  [ OK ] vr815_set_global_output\n",
-         "  [FAIL] vr815_set_global_output (code=-1)\n"},
-        {"  [ OK ] vr815_set_trigger(Software)\n",
-         "  [FAIL] vr815_set_trigger(Software) (code=-1)\n"},
-        {"  [ OK ] vr815_software_trigger\n",
-         "  [FAIL] vr815_software_trigger (code=-1)\n"}}},
-      {"values read are shown as read",
-       values_read,
-       {{"temperature = 25.50 C", "temperature = -3.14 C"},
-        {"delay=10 ns, width=100 ns, trigMode=0, trigFreq=1000.00 Hz",
-         "delay=5000000000 ns, width=7 ns, trigMode=2, trigFreq=1234.57 Hz"}}},
-      {"the handle in sixteen upper-case hex digits",
-       high_handle,
-       {{"handle=00000000000001F0", "handle=00000000ABCDEF12"}}},
+       outcome({{kReadTemperature, -1},
+                {kReadTiming, -1},
+                {kSetTriggerInternal, -1},
+                {kSetTriggerFrequency, -1},
+                {kSetOutputChannel, -1},
+                {kSetDelay, -1},
+                {kSetPulseWidth, -1},
+                {kSetGlobalOutput, -1},
+                {kSetTriggerSoftware, -1},
+                {kSoftwareTrigger, -1}})},
+      {"values read are shown as read", values_read,
+       outcome({}, {"-3.14", "5000000000", "7", "2", "1234.57"})},
+      {"the handle in sixteen upper-case hex digits", high_handle,
+       outcome({}, kStandInReadings, "00000000ABCDEF12")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const SequenceRun run = run_sequence(c.script);
-    EXPECT_EQ(run.out, all_ok_but(c.changes));
+    EXPECT_EQ(run.out, sequence_report(c.expected));
     EXPECT_EQ(run.calls, kAllCalls);
     EXPECT_TRUE(run.opened);
   }
@@ -187,13 +135,12 @@ TEST(DeviceSequence, NullHandleEndsTheSequenceWithoutAnotherCall) {
   FakeScript script;
   script.null_handle = true;
   const SequenceRun run = run_sequence(script);
-  EXPECT_EQ(run.out,
-            "\n[1] vr815_init (open serial)\n"
-            "  [FAIL] vr815_init returned NULL\n"
-            "  possible: wrong port name / port occupied / device not "
-            "connected\n");
+  RunOutcome not_opened;
+  not_opened.opened = false;
+  EXPECT_EQ(run.out, sequence_report(not_opened));
   EXPECT_EQ(run.calls, std::vector<std::string>{"vr815_init(COM7, 115200)"});
   EXPECT_FALSE(run.opened);
 }
 
 }  // namespace
+}  // namespace vr815::test

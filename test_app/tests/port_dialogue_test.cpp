@@ -4,20 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "expected_report.h"
 #include "port_selection.h"
 #include "stdout_redirect.h"
 
+namespace vr815::test {
 namespace {
-
-const char kList[] =
-    "Available COM ports:\n"
-    "  [1] COM1\n"
-    "  [2] COM4\n"
-    "Select port by number (Enter for default COM3): ";
-const char kInvalid[] = "Invalid selection, using COM3.\n";
-const char kManual[] =
-    "No COM ports detected automatically.\n"
-    "Type port name manually (e.g. COM3, COM50): ";
 
 std::string read_all(std::FILE* f) {
   std::rewind(f);
@@ -77,7 +69,8 @@ TEST(SelectComPort, ByNumber) {
   for (const Case& c : cases) {
     const Dialogue d = run({"COM1", "COM4"}, c.input);
     EXPECT_EQ(d.result, c.result) << '"' << c.input << '"';
-    EXPECT_EQ(d.printed, std::string(kList) + (c.invalid ? kInvalid : ""))
+    EXPECT_EQ(d.printed, port_list_prompt({"COM1", "COM4"}) +
+                             (c.invalid ? kInvalidSelection : ""))
         << '"' << c.input << '"';
   }
 }
@@ -98,7 +91,7 @@ TEST(SelectComPort, TypedByHand) {
   for (const Case& c : cases) {
     const Dialogue d = run({}, c.input);
     EXPECT_EQ(d.result, c.result) << '"' << c.input << '"';
-    EXPECT_EQ(d.printed, kManual) << '"' << c.input << '"';
+    EXPECT_EQ(d.printed, kTypePortPrompt) << '"' << c.input << '"';
   }
 }
 
@@ -122,3 +115,4 @@ TEST(SelectComPort, NulByteEndsTheTypedName) {
 }
 
 }  // namespace
+}  // namespace vr815::test

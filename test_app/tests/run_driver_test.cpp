@@ -4,17 +4,18 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "expected_report.h"
 #include "fake_vr815_library.h"
+#include "files.h"
+#include "instant_waits.h"
 #include "stdout_redirect.h"
 
+namespace vr815::test {
 namespace {
 
-void no_pause(int32_t) {}
 // Marks where the key press comes in the report.
 void marked_key_press() { std::printf("<key>"); }
 
@@ -41,6 +42,18 @@ HarnessRun run(const std::vector<const char*>& args,
   return result;
 }
 
+// The report of a run on the stand-in library with its defaults, the key
+// press marked.
+RunOutcome stand_in_run(const std::string& port) {
+  RunOutcome outcome;
+  outcome.port = port;
+  outcome.frames = FrameText::kStandIn;
+  outcome.readings = kStandInReadings;
+  outcome.handle = "00000000000001F0";
+  outcome.key_prompt = "<key>";
+  return outcome;
+}
+
 bool starts_with(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
 }
@@ -58,65 +71,37 @@ struct CommandLineCase {
 };
 
 TEST(RunHarness, PortAndBaudRateFromTheCommandLine) {
-  const std::string banner = "=== VR815 DLL Test ===\n";
+  const std::string listed = port_list_prompt({"COM1", "COM4"});
   const CommandLineCase cases[] = {
-      {{"COM7"},
-       "",
-       banner + "Port=COM7, Baud=115200\n",
-       "vr815_init(COM7, 115200)"},
-      {{"COM7", "9600"},
-       "",
-       banner + "Port=COM7, Baud=9600\n",
-       "vr815_init(COM7, 9600)"},
-      {{"COM7", "fast"},
-       "",
-       banner + "Port=COM7, Baud=0\n",
-       "vr815_init(COM7, 0)"},
+      {{"COM7"}, "", banner("COM7", 115200), "vr815_init(COM7, 115200)"},
+      {{"COM7", "9600"}, "", banner("COM7", 9600), "vr815_init(COM7, 9600)"},
+      {{"COM7", "fast"}, "", banner("COM7", 0), "vr815_init(COM7, 0)"},
       {{"COM7", "9600", "x"},
        "",
-       banner + "Port=COM7, Baud=9600\n",
+       banner("COM7", 9600),
        "vr815_init(COM7, 9600)"},
       {{"COM7", " +38400bd"},
        "",
-       banner + "Port=COM7, Baud=38400\n",
+       banner("COM7", 38400),
        "vr815_init(COM7, 38400)"},
       {{"COM7", "99999999999999999999"},
        "",
-       banner + "Port=COM7, Baud=2147483647\n",
+       banner("COM7", 2147483647),
        "vr815_init(COM7, 2147483647)"},
       {{"COM7", "-4294967297"},
        "",
-       banner + "Port=COM7, Baud=-2147483648\n",
+       banner("COM7", -2147483647 - 1),
        "vr815_init(COM7, -2147483648)"},
       {{" com12 "},
        "",
-       banner + "Port= com12 , Baud=115200\n",
+       banner(" com12 ", 115200),
        "vr815_init( com12 , 115200)"},
-      {{},
-       "2\n",
-       "Available COM ports:\n"
-       "  [1] COM1\n"
-       "  [2] COM4\n"
-       "Select port by number (Enter for default COM3): " +
-           banner + "Port=COM4, Baud=115200\n",
-       "vr815_init(COM4, 115200)"},
+      {{}, "2\n", listed + banner("COM4", 115200), "vr815_init(COM4, 115200)"},
       {{},
        "3\n",
-       "Available COM ports:\n"
-       "  [1] COM1\n"
-       "  [2] COM4\n"
-       "Select port by number (Enter for default COM3): "
-       "Invalid selection, using COM3.\n" +
-           banner + "Port=COM3, Baud=115200\n",
+       listed + kInvalidSelection + banner("COM3", 115200),
        "vr815_init(COM3, 115200)"},
-      {{},
-       "\n",
-       "Available COM ports:\n"
-       "  [1] COM1\n"
-       "  [2] COM4\n"
-       "Select port by number (Enter for default COM3): " +
-           banner + "Port=COM3, Baud=115200\n",
-       "vr815_init(COM3, 115200)"},
+      {{}, "\n", listed + banner("COM3", 115200), "vr815_init(COM3, 115200)"},
   };
   for (const CommandLineCase& c : cases) {
     SCOPED_TRACE(c.start);
@@ -139,36 +124,34 @@ TEST(RunHarness, ExitStatusAndTheFinalKeyPress) {
   }
   const HarnessRun failed_steps = run({"COM7"}, every_step_fails);
   EXPECT_EQ(failed_steps.status, 0);
-  EXPECT_TRUE(ends_with(failed_steps.out,
-                        "  [ OK ] vr815_close\n\n=== Test End ===\n\n<key>"));
+  RunOutcome timeouts = stand_in_run("COM7");
+  timeouts.statuses.fill(-100001);
+  EXPECT_EQ(failed_steps.out, expected_report(timeouts));
 
   FakeScript no_device;
   no_device.null_handle = true;
   const HarnessRun failed_open = run({"COM99"}, no_device);
   EXPECT_EQ(failed_open.status, -1);
-  EXPECT_TRUE(ends_with(
-      failed_open.out,
-      "  [ OK ] Frame format verified\n"
-      "\n[1] vr815_init (open serial)\n"
-      "  [FAIL] vr815_init returned NULL\n"
-      "  possible: wrong port name / port occupied / device not connected\n"
-      "\n<key>"))
-      << failed_open.out;
-}
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  RunOutcome not_opened = stand_in_run("COM99");
+  not_opened.opened = false;
+  EXPECT_EQ(failed_open.out, expected_report(not_opened));
 }
 
 // A whole run in which every call succeeds, byte for byte. The fake library
-// dumps a frame as its command, parameter and data, written past stdio.
+// dumps a frame as its command, parameter and data, written past stdio. The
+// transcript is also the witness that the expected report is the program's.
 TEST(RunHarness, GoldenTranscriptOfASuccessfulRun) {
+  const std::string golden =
+      file_text(VR815_GOLDEN_DIR "/golden_full_run.txt");
   const HarnessRun r = run({"COM7"});
   EXPECT_EQ(r.status, 0);
   ASSERT_TRUE(ends_with(r.out, "<key>"));
-  const std::string report = r.out.substr(0, r.out.size() - 5);
-  EXPECT_EQ(report, read_file(VR815_GOLDEN_DIR "/golden_full_run.txt"));
+  EXPECT_EQ(r.out.substr(0, r.out.size() - 5), golden);
+
+  RunOutcome all_ok = stand_in_run("COM7");
+  all_ok.key_prompt = "";
+  EXPECT_EQ(expected_report(all_ok), golden);
 }
 
 }  // namespace
+}  // namespace vr815::test

@@ -11,7 +11,6 @@
 // its fallback COM3, and any listed port, would be a port of this machine.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,19 +22,15 @@
 #include <string>
 #include <vector>
 
+#include "expected_report.h"
+#include "files.h"
 #include "program_run.h"
-#include "run_report.h"
 #include "sim_process.h"
 
+namespace vr815::test {
 namespace {
 
 namespace fs = std::filesystem;
-using vr815::e2e::expected_report;
-using vr815::e2e::mask_handle;
-using vr815::e2e::ProgramResult;
-using vr815::e2e::Invocation;
-using vr815::e2e::run_programs;
-using vr815::test::SimProcess;
 
 constexpr int32_t kDefaultBaud = 115200;
 /// A run whose open fails makes no waits; a whole run takes 5.5 s.
@@ -43,7 +38,7 @@ constexpr double kFailedRunSeconds = 5.0;
 constexpr int kKillAfterMs = 30000;
 constexpr size_t kAtOnce = 8;
 
-const vr815::e2e::CallStatuses kAllOk{};
+const CallStatuses kAllOk{};
 
 Invocation vr815_test(const std::vector<std::string>& args) {
   std::vector<std::string> argv = {VR815_TEST_PATH};
@@ -77,24 +72,6 @@ TEST(BadInput, PortArgumentIsPrintedAsGivenAndNothingOpens) {
     SCOPED_TRACE("port argument " + std::to_string(i));
     expect_failed_open(runs[i], ports[i], kDefaultBaud);
   }
-}
-
-struct TempDir {
-  TempDir() {
-    std::string pattern =
-        (fs::temp_directory_path() / "vr815-bad-input-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path.empty()) fs::remove_all(path, ignored);
-  }
-  fs::path path;
-};
-
-std::string file_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 timespec mtime_of(const fs::path& path) {
@@ -203,13 +180,10 @@ std::string noise_name_line() {
 }
 
 TEST(BadInput, DialogueAnswersOfNulNoiseAndMegabyteLines) {
-  const std::string listed =
-      "Available COM ports:\n  [1] COM1\n  [2] COM4\n"
-      "Select port by number (Enter for default COM3): ";
-  const std::string invalid = "Invalid selection, using COM3.\n";
-  const std::string manual =
-      "No COM ports detected automatically.\n"
-      "Type port name manually (e.g. COM3, COM50): ";
+  // The stand-in name source lists COM4, LPT1 and COM1.
+  const std::string listed = port_list_prompt({"COM1", "COM4"});
+  const std::string invalid = kInvalidSelection;
+  const std::string manual = kTypePortPrompt;
   const size_t mb = size_t{1} << 20;
   std::string noisy = noise(4096, 1);
   noisy[0] = '\xFF';
@@ -255,7 +229,7 @@ TEST(BadInput, DialogueAnswersOfNulNoiseAndMegabyteLines) {
   }
   const std::vector<ProgramResult> runs = run_programs(invocations, kAtOnce);
   const std::string tail =
-      "  [ OK ] Frame format verified\n" + vr815::e2e::open_failed_tail();
+      "  [ OK ] Frame format verified\n" + open_failed_tail();
   for (size_t i = 0; i < std::size(cases); ++i) {
     const ProgramResult& run = runs[i];
     SCOPED_TRACE(std::string(cases[i].what) + ", " +
@@ -265,7 +239,7 @@ TEST(BadInput, DialogueAnswersOfNulNoiseAndMegabyteLines) {
     ASSERT_FALSE(run.timed_out);
     EXPECT_EQ(run.status, 255);
     const std::string head =
-        cases[i].dialogue + vr815::e2e::banner(cases[i].port, kDefaultBaud);
+        cases[i].dialogue + banner(cases[i].port, kDefaultBaud);
     EXPECT_EQ(run.out.substr(0, head.size()), head);
     ASSERT_GE(run.out.size(), tail.size());
     EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
@@ -276,3 +250,4 @@ TEST(BadInput, DialogueAnswersOfNulNoiseAndMegabyteLines) {
 }
 
 }  // namespace
+}  // namespace vr815::test

@@ -9,11 +9,11 @@
 #include "run_driver.h"
 
 int main(int argc, char** argv) {
-  FakeScript script;
+  vr815::test::FakeScript script;
   script.null_handle = true;
-  fake_library_load(script);
+  vr815::test::fake_library_load(script);
   const int status = run_harness(argc, argv, console_waits());
-  for (const std::string& call : fake_library_calls()) {
+  for (const std::string& call : vr815::test::fake_library_calls()) {
     if (call.rfind("vr815_", 0) == 0) std::fprintf(stderr, "%s\n", call.c_str());
   }
   return status;

@@ -11,16 +11,12 @@
 #include <vector>
 
 #include "VR815_DLL.h"
+#include "expected_report.h"
 #include "program_run.h"
-#include "run_report.h"
 #include "sim_process.h"
 
+namespace vr815::test {
 namespace {
-
-using vr815::e2e::CallStatuses;
-using vr815::e2e::kCallCommand;
-using vr815::e2e::kCalls;
-using vr815::test::SimProcess;
 
 /// The run's 500 ms waits: one before each call after the open, the close
 /// included.
@@ -67,7 +63,7 @@ double bound_seconds(const FaultCase& c) {
 
 void run_matrix(const std::vector<FaultCase>& cases) {
   std::vector<std::unique_ptr<SimProcess>> sims;
-  std::vector<vr815::e2e::Invocation> invocations;
+  std::vector<Invocation> invocations;
   for (const FaultCase& c : cases) {
     sims.push_back(std::make_unique<SimProcess>(c.sim_options));
     ASSERT_FALSE(sims.back()->port().empty()) << c.name;
@@ -75,16 +71,16 @@ void run_matrix(const std::vector<FaultCase>& cases) {
     invocations.push_back({{VR815_TEST_PATH, sims.back()->port()}, "\n",
                      kill_after_ms});
   }
-  const std::vector<vr815::e2e::ProgramResult> runs =
-      vr815::e2e::run_programs(invocations, kAtOnce);
+  const std::vector<ProgramResult> runs =
+      run_programs(invocations, kAtOnce);
   for (size_t i = 0; i < cases.size(); ++i) {
     const FaultCase& c = cases[i];
-    const vr815::e2e::ProgramResult& run = runs[i];
+    const ProgramResult& run = runs[i];
     SCOPED_TRACE(c.name);
     ASSERT_FALSE(run.timed_out) << run.out;
     EXPECT_EQ(run.status, c.opened ? 0 : 255);
-    EXPECT_EQ(vr815::e2e::mask_handle(run.out),
-              vr815::e2e::expected_report(sims[i]->port(), kBaud, c.opened,
+    EXPECT_EQ(mask_handle(run.out),
+              expected_report(sims[i]->port(), kBaud, c.opened,
                                           c.statuses));
     EXPECT_EQ(run.err, "");
     EXPECT_LE(run.seconds, bound_seconds(c));
@@ -138,7 +134,7 @@ TEST(FaultMatrix, DeviceStatuses) {
       c.sim_options = {"--fail", c.name};
       // SET_TRIGGER is sent twice, for internal and for software triggering.
       for (size_t i = 0; i < kCalls; ++i) {
-        if (std::string(r.command) == kCallCommand[i]) {
+        if (std::string(r.command) == kCallRows[i].command) {
           c.statuses[i] = code;
         }
       }
@@ -167,3 +163,4 @@ TEST(FaultMatrix, HangUps) {
 }
 
 }  // namespace
+}  // namespace vr815::test

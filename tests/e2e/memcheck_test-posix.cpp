@@ -7,10 +7,11 @@
 #include <string>
 
 #include "VR815_DLL.h"
+#include "expected_report.h"
 #include "program_run.h"
-#include "run_report.h"
 #include "sim_process.h"
 
+namespace vr815::test {
 namespace {
 
 /// memcheck's exit status when it found errors.
@@ -21,9 +22,9 @@ constexpr size_t kHangUpAt = 6;
 TEST(Memcheck, WholeRunIsClean) {
   const std::string valgrind = VR815_VALGRIND;
   if (valgrind.empty()) GTEST_SKIP() << "valgrind is not installed";
-  vr815::test::SimProcess sim({"--hangup-after", std::to_string(kHangUpAt)});
+  SimProcess sim({"--hangup-after", std::to_string(kHangUpAt)});
   ASSERT_FALSE(sim.port().empty());
-  const vr815::e2e::ProgramResult run = vr815::e2e::run_program(
+  const ProgramResult run = run_program(
       {{valgrind, "--quiet", "--error-exitcode=" + std::to_string(kErrorStatus),
         "--leak-check=full", "--errors-for-leak-kinds=definite,indirect,possible", VR815_TEST_PATH,
         sim.port()},
@@ -33,12 +34,13 @@ TEST(Memcheck, WholeRunIsClean) {
   // memcheck's own notes (ioctls it has no model for) are no errors; an
   // error changes the exit status.
   EXPECT_EQ(run.status, 0) << run.err;
-  vr815::e2e::CallStatuses statuses{};
-  for (size_t i = kHangUpAt - 1; i < vr815::e2e::kCalls; ++i) {
+  CallStatuses statuses{};
+  for (size_t i = kHangUpAt - 1; i < kCalls; ++i) {
     statuses[i] = VR815_ERR_LINE;
   }
-  EXPECT_EQ(vr815::e2e::mask_handle(run.out),
-            vr815::e2e::expected_report(sim.port(), 115200, true, statuses));
+  EXPECT_EQ(mask_handle(run.out),
+            expected_report(sim.port(), 115200, true, statuses));
 }
 
 }  // namespace
+}  // namespace vr815::test

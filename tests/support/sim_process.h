@@ -4,15 +4,13 @@
 #define VR815_SIM_PROCESS_H
 
 #include <signal.h>
-#include <sys/types.h>
 
 #include <string>
 #include <vector>
 
-namespace vr815::test {
+#include "program_run.h"
 
-/// Path of the vr815-sim program the build made.
-const char* sim_path();
+namespace vr815::test {
 
 class SimProcess {
  public:
@@ -42,8 +40,7 @@ class SimProcess {
   int wait_for_exit(int timeout_ms);
 
  private:
-  pid_t pid_ = -1;
-  int out_fd_ = -1;
+  Background program_;
   int status_ = -1;
   std::string port_;
   std::string log_path_;

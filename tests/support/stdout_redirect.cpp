@@ -4,6 +4,8 @@
 
 #include "stdout_redirect_platform.h"
 
+namespace vr815::test {
+
 std::string capture_stdout(const std::function<void()>& body) {
   std::FILE* file = temporary_file();
   redirect_standard_stream(stdout, file, body);
@@ -26,3 +28,5 @@ void with_stdin(const std::string& text, const std::function<void()>& body) {
   redirect_standard_stream(stdin, file, body);
   std::fclose(file);
 }
+
+}  // namespace vr815::test

@@ -1,13 +1,15 @@
 // Standard input and output of the test process, redirected at the
 // descriptor so that stdio and direct writes are both caught. One
 // implementation per platform: stdout_redirect-posix.cpp, -win32.cpp.
-#ifndef VR815_STDOUT_REDIRECT_H
-#define VR815_STDOUT_REDIRECT_H
+#ifndef VR815_TEST_STDOUT_REDIRECT_H
+#define VR815_TEST_STDOUT_REDIRECT_H
 
 #include <cstddef>
 #include <cstdio>
 #include <functional>
 #include <string>
+
+namespace vr815::test {
 
 /// A new temporary file, open for reading and writing, removed when closed;
 /// never the same file as another process's. Throws when none can be made.
@@ -24,4 +26,6 @@ void with_stdin(const std::string& text, const std::function<void()>& body);
 /// Writes to the standard output descriptor, past stdio's buffer.
 void write_stdout_unbuffered(const char* data, size_t len);
 
-#endif  // VR815_STDOUT_REDIRECT_H
+}  // namespace vr815::test
+
+#endif  // VR815_TEST_STDOUT_REDIRECT_H

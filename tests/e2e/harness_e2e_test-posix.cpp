@@ -7,27 +7,23 @@
 #include <vector>
 
 #include "VR815_DLL.h"
+#include "expected_report.h"
+#include "frame_check_table.h"
 #include "program_run.h"
-#include "run_report.h"
 #include "sim_process.h"
 
+namespace vr815::test {
 namespace {
-
-using vr815::e2e::CallStatuses;
-using vr815::e2e::expected_report;
-using vr815::e2e::mask_handle;
-using vr815::e2e::ProgramResult;
-using vr815::test::SimProcess;
 
 // Runs vr815-test with the arguments and one key press on standard input.
 ProgramResult run_harness_program(const std::vector<std::string>& args,
                                   int timeout_s) {
-  vr815::e2e::Invocation invocation;
+  Invocation invocation;
   invocation.argv = {VR815_TEST_PATH};
   invocation.argv.insert(invocation.argv.end(), args.begin(), args.end());
   invocation.input = "\n";
   invocation.timeout_ms = timeout_s * 1000;
-  return vr815::e2e::run_program(invocation);
+  return run_program(invocation);
 }
 
 // The hex pairs that stage 0 printed behind the label.
@@ -53,20 +49,13 @@ TEST(HarnessOnTheSimulatedDevice, FullRunAndTheFramesOnTheLine) {
   // Each setting went out on the line as the very frame stage 0 showed for
   // it; the log holds one line per frame, in the order of the calls.
   const std::vector<std::string> log = sim.log_lines();
-  ASSERT_EQ(log.size(), 10u);
-  struct Sent {
-    const char* label;
-    size_t call;  // index of the call in the log
-  };
-  for (const Sent& s : {Sent{"  [Frame] READ_TEMP: ", 0},
-                        Sent{"  [Frame] SET_TRIG_FREQ(1kHz): ", 3},
-                        Sent{"  [Frame] SET_CHANNEL(ch1,on): ", 4},
-                        Sent{"  [Frame] SET_DELAY(ch1,10ns): ", 5},
-                        Sent{"  [Frame] SET_PULSE_WIDTH(ch1,100ns): ", 6},
-                        Sent{"  [Frame] SET_GLOBAL_OUTPUT(enable): ", 7},
-                        Sent{"  [Frame] SET_TRIGGER(Software): ", 8},
-                        Sent{"  [Frame] SOFTWARE_TRIG: ", 9}}) {
-    EXPECT_EQ(dumped_frame(run.out, s.label), log[s.call]) << s.label;
+  ASSERT_EQ(log.size(), kCalls);
+  for (size_t call = 0; call < kCalls; ++call) {
+    if (kCallRows[call].frame == nullptr) continue;
+    const std::string label =
+        std::string("  [Frame] ") + frame_row(kCallRows[call].frame).label +
+        ": ";
+    EXPECT_EQ(dumped_frame(run.out, label), log[call]) << label;
   }
 }
 
@@ -76,7 +65,7 @@ TEST(HarnessOnTheSimulatedDevice, RefusedDelayIsReportedAndTheRunGoesOn) {
   const ProgramResult run = run_harness_program({sim.port()}, 30);
   EXPECT_EQ(run.status, 0);
   CallStatuses statuses{};
-  statuses[5] = 5;  // the sixth call after the open: vr815_set_delay
+  statuses[kSetDelay] = 5;
   EXPECT_EQ(mask_handle(run.out),
             expected_report(sim.port(), 115200, true, statuses));
   EXPECT_NE(run.out.find("  [FAIL] vr815_set_delay (code=5)\n"),
@@ -104,3 +93,4 @@ TEST(HarnessOnTheSimulatedDevice, PortThatDoesNotExist) {
 }
 
 }  // namespace
+}  // namespace vr815::test

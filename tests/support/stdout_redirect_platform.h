@@ -1,11 +1,13 @@
 // What redirecting the standard streams needs of the platform:
 // stdout_redirect-posix.cpp, stdout_redirect-win32.cpp.
-#ifndef VR815_STDOUT_REDIRECT_PLATFORM_H
-#define VR815_STDOUT_REDIRECT_PLATFORM_H
+#ifndef VR815_TEST_STDOUT_REDIRECT_PLATFORM_H
+#define VR815_TEST_STDOUT_REDIRECT_PLATFORM_H
 
 #include <cstdio>
 #include <functional>
 #include <string>
+
+namespace vr815::test {
 
 /// Points the standard descriptor of stream (stdin or stdout) at the file
 /// for the duration of body. Output still buffered goes to the file before
@@ -18,4 +20,6 @@ void redirect_standard_stream(std::FILE* stream, std::FILE* file,
 /// file (a text-mode stream writes line ends as CR LF).
 std::string written_text(std::string file_bytes);
 
-#endif  // VR815_STDOUT_REDIRECT_PLATFORM_H
+}  // namespace vr815::test
+
+#endif  // VR815_TEST_STDOUT_REDIRECT_PLATFORM_H

@@ -10,10 +10,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 extern char** environ;
 
-namespace vr815::e2e {
+namespace vr815::test {
 
 namespace {
 
@@ -44,28 +45,49 @@ int exit_code(int wstatus) {
   return -1;
 }
 
-/// Starts the program with its three standard streams on pipes.
-bool start(const Invocation& invocation, Child* c) {
+int remaining_ms(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+/// Our ends of the pipes on a child's standard streams; -1 for a stream it
+/// shares with us.
+struct Pipes {
+  int in = -1;
+  int out = -1;
+  int err = -1;
+};
+
+/// Starts argv[0] with the standard streams asked for on pipes, the others
+/// inherited. The pid, or -1.
+pid_t spawn(const std::vector<std::string>& args, bool in_pipe, bool err_pipe,
+            Pipes* ours) {
   int in[2] = {-1, -1};
   int out[2] = {-1, -1};
   int err[2] = {-1, -1};
-  if (invocation.argv.empty() || pipe2(in, O_CLOEXEC) != 0 ||
-      pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+  const auto close_all = [&] {
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
       if (fd >= 0) close(fd);
     }
-    return false;
+  };
+  if (args.empty() || (in_pipe && pipe2(in, O_CLOEXEC) != 0) ||
+      pipe2(out, O_CLOEXEC) != 0 || (err_pipe && pipe2(err, O_CLOEXEC) != 0)) {
+    close_all();
+    return -1;
   }
-  std::vector<std::string> args = invocation.argv;
+  std::vector<std::string> copy = args;
   std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
+  for (std::string& a : copy) argv.push_back(a.data());
   argv.push_back(nullptr);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+  if (in_pipe) posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+  if (err_pipe) {
+    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+  }
   // The program gets the default action for SIGPIPE, which we ignore.
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
@@ -75,23 +97,49 @@ bool start(const Invocation& invocation, Child* c) {
   posix_spawnattr_setsigdefault(&attr, &defaults);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
 
-  c->start = Clock::now();
-  const int rc = posix_spawn(&c->pid, argv[0], &actions, &attr, argv.data(),
-                             environ);
+  pid_t pid = -1;
+  const int rc =
+      posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ);
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
-  close(in[0]);
-  close(out[1]);
-  close(err[1]);
-  c->in = in[1];
-  c->out = out[0];
-  c->err = err[0];
   if (rc != 0) {
-    close_fd(&c->in);
-    close_fd(&c->out);
-    close_fd(&c->err);
-    return false;
+    close_all();
+    return -1;
   }
+  for (int* child_end : {&in[0], &out[1], &err[1]}) close_fd(child_end);
+  ours->in = in[1];
+  ours->out = out[0];
+  ours->err = err[0];
+  return pid;
+}
+
+/// Reaps pid within timeout_ms; SIGKILL and a blocking wait after that.
+int reap(pid_t pid, int timeout_ms) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  int wstatus = 0;
+  for (;;) {
+    const pid_t r = waitpid(pid, &wstatus, WNOHANG);
+    if (r == pid) return exit_code(wstatus);
+    if (r < 0 && errno != EINTR) return -1;
+    if (Clock::now() >= deadline) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kReapPollMs));
+  }
+  kill(pid, SIGKILL);
+  while (waitpid(pid, &wstatus, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return exit_code(wstatus);
+}
+
+/// Starts the program with its three standard streams on pipes.
+bool start(const Invocation& invocation, Child* c) {
+  Pipes pipes;
+  c->start = Clock::now();
+  c->pid = spawn(invocation.argv, true, true, &pipes);
+  if (c->pid < 0) return false;
+  c->in = pipes.in;
+  c->out = pipes.out;
+  c->err = pipes.err;
   fcntl(c->in, F_SETFL, fcntl(c->in, F_GETFL) | O_NONBLOCK);
   if (invocation.input.empty()) close_fd(&c->in);
   c->deadline = c->start + std::chrono::milliseconds(invocation.timeout_ms);
@@ -127,8 +175,8 @@ bool finish(Child* c, ProgramResult* r) {
     const pid_t w = waitpid(c->pid, &wstatus, WNOHANG);
     if (w == c->pid) {
       r->status = exit_code(wstatus);
-      r->seconds = std::chrono::duration<double>(Clock::now() - c->start)
-                       .count();
+      r->seconds =
+          std::chrono::duration<double>(Clock::now() - c->start).count();
       close_fd(&c->in);
       return true;
     }
@@ -152,10 +200,7 @@ int poll_timeout_ms(const std::vector<Child>& running) {
     if (c.out < 0 && c.err < 0) return kReapPollMs;
     next = std::min(next, c.deadline);
   }
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(next -
-                                                            Clock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) + 1 : 0;
+  return next == Clock::time_point::max() ? 0 : remaining_ms(next) + 1;
 }
 
 }  // namespace
@@ -222,4 +267,54 @@ ProgramResult run_program(const Invocation& invocation) {
   return run_programs({invocation}, 1).front();
 }
 
-}  // namespace vr815::e2e
+Background start_background(const std::vector<std::string>& argv) {
+  Background program;
+  Pipes pipes;
+  program.pid = spawn(argv, false, false, &pipes);
+  program.out = pipes.out;
+  return program;
+}
+
+bool read_output_line(const Background& program, int timeout_ms,
+                      std::string* line) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
+    pollfd p{program.out, POLLIN, 0};
+    const int r = poll(&p, 1, remaining_ms(deadline));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    char c = 0;
+    if (read(program.out, &c, 1) <= 0) return false;
+    if (c == '\n') return true;
+    line->push_back(c);
+  }
+}
+
+int wait_background(Background* program, int timeout_ms) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (program->pid > 0) {
+    int wstatus = 0;
+    const pid_t r = waitpid(program->pid, &wstatus, WNOHANG);
+    if (r == program->pid || (r < 0 && errno != EINTR)) {
+      program->pid = -1;
+      close_fd(&program->out);
+      return r < 0 ? -1 : exit_code(wstatus);
+    }
+    if (Clock::now() >= deadline) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kReapPollMs));
+  }
+  return -1;
+}
+
+int stop_background(Background* program, int signal, int timeout_ms) {
+  int status = -1;
+  if (program->pid > 0) {
+    kill(program->pid, signal);
+    status = reap(program->pid, timeout_ms);
+    program->pid = -1;
+  }
+  close_fd(&program->out);
+  return status;
+}
+
+}  // namespace vr815::test

@@ -4,6 +4,8 @@
 
 #include "stdout_redirect.h"
 
+using vr815::test::FakeScript;
+
 namespace {
 
 FakeScript g_script;
@@ -43,6 +45,8 @@ void append_header(uint8_t cmd, uint16_t param, std::vector<uint8_t>& frame) {
 
 }  // namespace
 
+namespace vr815::test {
+
 void fake_library_load(const FakeScript& script) {
   g_script = script;
   g_calls.clear();
@@ -50,6 +54,8 @@ void fake_library_load(const FakeScript& script) {
 }
 
 std::vector<std::string> fake_library_calls() { return g_calls; }
+
+}  // namespace vr815::test
 
 void* vr815_init(const char* port, int32_t baud) {
   called("vr815_init", std::string(port == nullptr ? "null" : port) + ", " +
@@ -158,5 +164,5 @@ void VR815DDG::DumpFrame(const std::vector<uint8_t>& frame, const char* label) {
     text += (i == 0 ? "" : " ") + hex(frame[i], 2);
   }
   text += "\n";
-  write_stdout_unbuffered(text.data(), text.size());
+  vr815::test::write_stdout_unbuffered(text.data(), text.size());
 }

@@ -1,8 +1,8 @@
 // A scriptable stand-in for VR815_DLL, built as a shared library with the
 // same interface, so that the harness can be run against any outcome of the
 // library's calls. Besides the interface it exports the scripting below.
-#ifndef VR815_FAKE_LIBRARY_H
-#define VR815_FAKE_LIBRARY_H
+#ifndef VR815_TEST_FAKE_LIBRARY_H
+#define VR815_TEST_FAKE_LIBRARY_H
 
 #include <cstdint>
 #include <map>
@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "VR815_DLL.h"
+
+namespace vr815::test {
 
 /// What the fake library answers until the next fake_library_load.
 struct FakeScript {
@@ -37,4 +39,6 @@ VR815_API void fake_library_load(const FakeScript& script);
 /// "DumpFrame(label=null)".
 VR815_API std::vector<std::string> fake_library_calls();
 
-#endif  // VR815_FAKE_LIBRARY_H
+}  // namespace vr815::test
+
+#endif  // VR815_TEST_FAKE_LIBRARY_H

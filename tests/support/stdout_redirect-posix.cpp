@@ -7,6 +7,8 @@
 #include "stdout_redirect.h"
 #include "stdout_redirect_platform.h"
 
+namespace vr815::test {
+
 void redirect_standard_stream(std::FILE* stream, std::FILE* file,
                               const std::function<void()>& body) {
   const bool input = stream == stdin;
@@ -43,3 +45,5 @@ void write_stdout_unbuffered(const char* data, size_t len) {
     len -= static_cast<size_t>(wrote);
   }
 }
+
+}  // namespace vr815::test
