@@ -15,7 +15,9 @@
 #   COM12  a device that answers everything
 #   COM3   a silent device (every call must end in the reply timeout)
 #   COM5   a device that hangs up at its third frame
-# COM12 and COM3 list in a different order by text than by number.
+# COM12 and COM3 list in a different order by text than by number. Beside
+# them, the Windows program opens a native device listening on TCP by its
+# socket:// name.
 set -eu
 
 if [ $# -ne 5 ]; then
@@ -69,6 +71,8 @@ sim_start "$sim" . hangup --hangup-after 3 || exit 1
 hangup=$sim_port
 sim_start "$sim" . native || exit 1
 native=$sim_port
+sim_start "$sim" . tcp --listen 127.0.0.1:0 || exit 1
+tcp=$sim_port
 
 mapped=yes
 wine_map_ports "COM12=$answering" "COM3=$silent" "COM5=$hangup" || exit 1
@@ -103,8 +107,8 @@ com12_number=$(ls "$prefix/dosdevices" | sed -n 's/^[cC][oO][mM]\([0-9][0-9]*\)$
 [ -n "$com12_number" ] || { echo "FAIL: Wine did not map COM12"; exit 1; }
 
 # First round, side by side: the dialogue run on COM12 against a native run
-# on a device in the same state, the silent and the hanging-up device, and a
-# port that does not exist.
+# on a device in the same state, the silent and the hanging-up device, a
+# port that does not exist, and the device on TCP.
 run dialogue "$com12_number\r\n\r\n" "$wine_run" "$prefix" "$windows_test" &
 r1=$!
 run native '\n' "$native_test" "$native" &
@@ -115,7 +119,9 @@ run hangup '\r\n' "$wine_run" "$prefix" "$windows_test" COM5 &
 r4=$!
 run missing '\r\n' "$wine_run" "$prefix" "$windows_test" COM77 &
 r5=$!
-wait $r1 $r2 $r3 $r4 $r5
+run tcp '\r\n' "$wine_run" "$prefix" "$windows_test" "$tcp" &
+r6=$!
+wait $r1 $r2 $r3 $r4 $r5 $r6
 
 # Second round: both devices now hold what the first runs set (delay 10 ns,
 # width 100 ns, software triggering), so the reads show values other than 0.
@@ -127,7 +133,7 @@ wait $r1 $r2
 
 # --- the checks -------------------------------------------------------------
 
-for name in dialogue native silent hangup missing again native_again; do
+for name in dialogue native silent hangup missing tcp again native_again; do
   tr -d '\r' <"$name.out" >"$name.txt"
 done
 
@@ -194,6 +200,10 @@ check_report hangup COM5 --fail-from 2=-100003
 # 5. A port that does not exist: the open fails and the exit status is -1.
 expect_status missing 255
 check_report missing COM77 --not-opened
+
+# 6. Over TCP, the same full report as on a COM port.
+expect_status tcp 0
+check_report tcp "$tcp"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed; outputs in $work"
