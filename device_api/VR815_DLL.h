@@ -75,8 +75,7 @@ VR815_API int32_t vr815_close(void* handle);
 VR815_API int32_t vr815_read_temperature(void* handle, float* celsius);
 /// Delay and width of the channel in ns, trigger mode and trigger frequency.
 VR815_API int32_t vr815_read_timing_config(void* handle, int32_t channel,
-                                           int64_t* delay_ns,
-                                           int64_t* width_ns,
+                                           int64_t* delay_ns, int64_t* width_ns,
                                            int32_t* trig_mode,
                                            double* trig_freq_hz);
 /// Trigger mode: VR815_TRIG_INTERNAL, _EXTERNAL or _SOFTWARE.

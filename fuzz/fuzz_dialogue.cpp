@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   std::vector<std::string> ports;
-  for (int i = 0; i < data[0] % 4; ++i) ports.push_back("COM" + std::to_string(i + 1));
+  for (int i = 0; i < data[0] % 4; ++i)
+    ports.push_back("COM" + std::to_string(i + 1));
   std::FILE* in = std::tmpfile();
   std::FILE* out = std::fopen("/dev/null", "w");
   if (in == nullptr || out == nullptr) __builtin_trap();

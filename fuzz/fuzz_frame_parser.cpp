@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> bytes(data, data + size);
   for (uint8_t marker : {kRequestMarker, kReplyMarker}) {
     Frame frame;
-    const ParseResult r = parse_frame(bytes.data(), bytes.size(), marker, &frame);
+    const ParseResult r =
+        parse_frame(bytes.data(), bytes.size(), marker, &frame);
     if (r.outcome == Parse::Complete) {
       // A frame that parses re-encodes to the very same bytes.
       std::vector<uint8_t> again;

@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t chunk = 1;
   while (pos < size) {
     const size_t n = chunk < size - pos ? chunk : size - pos;
-    for (const sim::Event& event : sim::take_bytes(session, options, data + pos, n, 0)) {
+    for (const sim::Event& event :
+         sim::take_bytes(session, options, data + pos, n, 0)) {
       if (!event.answer.empty() && options.silent) __builtin_trap();
     }
     pos += n;

@@ -39,6 +39,7 @@ void run_frame_check() {
   const std::vector<uint32_t> pulse_width = {10000, 0};
 
   // Command codes as numbers: the maker's own header need not name them.
+  // clang-format off
   const FrameRow rows[] = {
       {"  [Frame] READ_TEMP: ", Encoder::BuildFrame, 0x93, 0,
        nullptr},
@@ -59,6 +60,7 @@ void run_frame_check() {
       {"  [Frame] SOFTWARE_TRIG: ", Encoder::BuildFrame,
        0x14, 0, nullptr},
   };
+  // clang-format on
 
   std::vector<uint8_t> frame;
   for (const FrameRow& row : rows) {

@@ -31,8 +31,8 @@ std::vector<std::string> com_ports_from_names(const char* names, size_t size) {
   while (pos < size && names[pos] != '\0') {
     const void* end = std::memchr(names + pos, '\0', size - pos);
     if (end == nullptr) break;
-    const size_t len = static_cast<size_t>(static_cast<const char*>(end) -
-                                           (names + pos));
+    const size_t len =
+        static_cast<size_t>(static_cast<const char*>(end) - (names + pos));
     if (is_com_port_name(names + pos, len)) {
       std::string name(names + pos, len);
       found.emplace_back(read_int32_saturating(name.c_str() + 3),
@@ -40,8 +40,9 @@ std::vector<std::string> com_ports_from_names(const char* names, size_t size) {
     }
     pos += len + 1;
   }
-  std::stable_sort(found.begin(), found.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(
+      found.begin(), found.end(),
+      [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<std::string> ports;
   ports.reserve(found.size());
   for (auto& entry : found) ports.push_back(std::move(entry.second));

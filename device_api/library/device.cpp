@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "VR815_DLL.h"
-#include "protocol.h"
 #include "line.h"
+#include "protocol.h"
 #include "transaction.h"
 
 namespace proto = vr815::protocol;
@@ -34,16 +34,15 @@ int32_t send(void* handle, uint8_t command, uint16_t param,
 }
 
 /// SET_DELAY and SET_PULSE_WIDTH: a 10 ps count, low word first.
-int32_t send_time(void* handle, uint8_t command, int32_t channel,
-                  int64_t ns) {
+int32_t send_time(void* handle, uint8_t command, int32_t channel, int64_t ns) {
   uint64_t counts = 0;
   if (handle == nullptr || !valid_channel(channel) ||
       !proto::counts_from_ns(ns, &counts)) {
     return VR815_ERR_BAD_ARG;
   }
-  return send(handle, command, static_cast<uint16_t>(channel),
-              {static_cast<uint32_t>(counts),
-               static_cast<uint32_t>(counts >> 32)});
+  return send(
+      handle, command, static_cast<uint16_t>(channel),
+      {static_cast<uint32_t>(counts), static_cast<uint32_t>(counts >> 32)});
 }
 
 uint64_t counts_of(const std::vector<uint32_t>& w, size_t low, size_t high) {
@@ -77,8 +76,7 @@ VR815_API int32_t vr815_read_temperature(void* handle, float* celsius) {
 }
 
 VR815_API int32_t vr815_read_timing_config(void* handle, int32_t channel,
-                                           int64_t* delay_ns,
-                                           int64_t* width_ns,
+                                           int64_t* delay_ns, int64_t* width_ns,
                                            int32_t* trig_mode,
                                            double* trig_freq_hz) {
   if (handle == nullptr || !valid_channel(channel) || delay_ns == nullptr ||
@@ -86,8 +84,8 @@ VR815_API int32_t vr815_read_timing_config(void* handle, int32_t channel,
     return VR815_ERR_BAD_ARG;
   }
   std::vector<uint32_t> w;
-  const int32_t status = send(handle, proto::kReadTiming,
-                              static_cast<uint16_t>(channel), {}, &w);
+  const int32_t status =
+      send(handle, proto::kReadTiming, static_cast<uint16_t>(channel), {}, &w);
   if (status != VR815_OK) return status;
   int32_t mode = 0;
   if (w.size() != proto::kTimingWords ||
@@ -95,10 +93,10 @@ VR815_API int32_t vr815_read_timing_config(void* handle, int32_t channel,
       w[proto::kPeriodTicks] == 0) {
     return VR815_ERR_BAD_REPLY;
   }
-  *delay_ns = proto::ns_from_counts(
-      counts_of(w, proto::kDelayLow, proto::kDelayHigh));
-  *width_ns = proto::ns_from_counts(
-      counts_of(w, proto::kWidthLow, proto::kWidthHigh));
+  *delay_ns =
+      proto::ns_from_counts(counts_of(w, proto::kDelayLow, proto::kDelayHigh));
+  *width_ns =
+      proto::ns_from_counts(counts_of(w, proto::kWidthLow, proto::kWidthHigh));
   *trig_mode = mode;
   *trig_freq_hz = proto::hz_from_period_ticks(w[proto::kPeriodTicks]);
   return VR815_OK;
@@ -142,8 +140,7 @@ VR815_API int32_t vr815_set_pulse_width(void* handle, int32_t channel,
 
 VR815_API int32_t vr815_set_global_output(void* handle, int32_t enable) {
   if (handle == nullptr || !valid_enable(enable)) return VR815_ERR_BAD_ARG;
-  return send(handle, proto::kSetGlobalOutput,
-              static_cast<uint16_t>(enable));
+  return send(handle, proto::kSetGlobalOutput, static_cast<uint16_t>(enable));
 }
 
 VR815_API int32_t vr815_software_trigger(void* handle) {

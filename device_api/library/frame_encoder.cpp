@@ -30,8 +30,7 @@ void VR815DDG::BuildFrameU32(uint8_t cmd, uint16_t param,
   proto::append_frame_words(frame, proto::kRequestMarker, cmd, param, words);
 }
 
-void VR815DDG::DumpFrame(const std::vector<uint8_t>& frame,
-                         const char* label) {
+void VR815DDG::DumpFrame(const std::vector<uint8_t>& frame, const char* label) {
   // One formatted write per line, on the same stream the harness prints its
   // labels with, so label and frame keep their order however stdout is
   // buffered or redirected.

@@ -23,8 +23,7 @@ ReplyCheck check_reply(const uint8_t* buf, size_t len, uint8_t command,
   const int16_t status = static_cast<int16_t>(buf[2] | (buf[3] << 8));
   const size_t payload_len = static_cast<size_t>(buf[4] | (buf[5] << 8));
   const proto::Command* cmd = proto::find_command(command);
-  if (buf[1] != command || cmd == nullptr ||
-      payload_len > proto::kMaxPayload ||
+  if (buf[1] != command || cmd == nullptr || payload_len > proto::kMaxPayload ||
       (status == proto::kStatusOk && payload_len != cmd->reply_bytes)) {
     return done(VR815_ERR_BAD_REPLY);
   }

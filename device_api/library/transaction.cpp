@@ -30,13 +30,13 @@ int32_t transact(Line* line, uint8_t command, uint16_t param,
                  const std::vector<uint32_t>& words,
                  std::vector<uint32_t>* reply) {
   std::vector<uint8_t> request;
-  if (!proto::append_frame_words(request, proto::kRequestMarker, command,
-                                 param, words)) {
+  if (!proto::append_frame_words(request, proto::kRequestMarker, command, param,
+                                 words)) {
     return VR815_ERR_BAD_ARG;
   }
   line_discard_input(line);
-  const IoResult written = line_write(line, request.data(), request.size(),
-                                        VR815_WRITE_TIMEOUT_MS);
+  const IoResult written =
+      line_write(line, request.data(), request.size(), VR815_WRITE_TIMEOUT_MS);
   if (written != IoResult::Ok) return io_status(written);
 
   // Read no further than the reply the bytes so far announce, so nothing of
@@ -58,7 +58,7 @@ int32_t transact(Line* line, uint8_t command, uint16_t param,
     buf.resize(check.need);
     size_t got = 0;
     const IoResult r = line_read(line, buf.data() + have, check.need - have,
-                                   remaining_ms(deadline), &got);
+                                 remaining_ms(deadline), &got);
     buf.resize(have + got);
     if (r != IoResult::Ok) return io_status(r);
   }

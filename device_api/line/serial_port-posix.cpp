@@ -36,12 +36,11 @@ struct BaudRate {
 };
 
 constexpr BaudRate kBaudRates[] = {
-    {50, B50},         {75, B75},         {110, B110},
-    {134, B134},       {150, B150},       {200, B200},
-    {300, B300},       {600, B600},       {1200, B1200},
-    {1800, B1800},     {2400, B2400},     {4800, B4800},
-    {9600, B9600},     {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400},
+    {50, B50},         {75, B75},         {110, B110},     {134, B134},
+    {150, B150},       {200, B200},       {300, B300},     {600, B600},
+    {1200, B1200},     {1800, B1800},     {2400, B2400},   {4800, B4800},
+    {9600, B9600},     {19200, B19200},   {38400, B38400}, {57600, B57600},
+    {115200, B115200}, {230400, B230400},
 #ifdef B460800
     {460800, B460800},
 #endif
@@ -218,8 +217,7 @@ bool hung_up(int fd) {
 }
 
 bool same_device(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino &&
-         a.st_rdev == b.st_rdev;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_rdev == b.st_rdev;
 }
 
 }  // namespace
@@ -227,7 +225,8 @@ bool same_device(const struct stat& a, const struct stat& b) {
 SerialPort* serial_open(const char* name, int32_t baud) {
   std::string path;
   speed_t speed{};
-  if (name == nullptr || !device_path(name, &path) || !speed_for(baud, &speed)) {
+  if (name == nullptr || !device_path(name, &path) ||
+      !speed_for(baud, &speed)) {
     return nullptr;
   }
   // Decide before the open: opening some devices acts by itself (a watchdog
@@ -236,15 +235,14 @@ SerialPort* serial_open(const char* name, int32_t baud) {
   if (stat(path.c_str(), &before) != 0 || !is_line_device(before)) {
     return nullptr;
   }
-  const int fd =
-      open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return nullptr;
   // The path may name another file by now, and the kernel has the last word
   // on what is a terminal: check again before a byte is written. Lock
   // advisory as well as exclusive, because root passes TIOCEXCL.
   struct stat opened {};
-  if (fstat(fd, &opened) != 0 || !same_device(before, opened) ||
-      !isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (fstat(fd, &opened) != 0 || !same_device(before, opened) || !isatty(fd) ||
+      flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);
     return nullptr;
   }
@@ -301,8 +299,8 @@ IoResult serial_write(SerialPort* port, const uint8_t* data, size_t len,
   return IoResult::Ok;
 }
 
-IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len,
-                     int timeout_ms, size_t* got) {
+IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len, int timeout_ms,
+                     size_t* got) {
   if (got == nullptr) return IoResult::LineError;
   *got = 0;
   if (len == 0) return IoResult::Ok;

@@ -104,9 +104,9 @@ SerialPort* serial_open(const char* name, int32_t baud) {
   if (name == nullptr || name[0] == '\0' || !serial_baud_supported(baud)) {
     return nullptr;
   }
-  HANDLE handle = CreateFileA(device_path(name).c_str(),
-                              GENERIC_READ | GENERIC_WRITE, 0 /* exclusive */,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE handle =
+      CreateFileA(device_path(name).c_str(), GENERIC_READ | GENERIC_WRITE,
+                  0 /* exclusive */, nullptr, OPEN_EXISTING, 0, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
 
   SerialPort* port = new SerialPort{handle, {}};
@@ -152,8 +152,8 @@ IoResult serial_write(SerialPort* port, const uint8_t* data, size_t len,
   return written == len ? IoResult::Ok : IoResult::Timeout;
 }
 
-IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len,
-                     int timeout_ms, size_t* got) {
+IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len, int timeout_ms,
+                     size_t* got) {
   if (got == nullptr) return IoResult::LineError;
   *got = 0;
   if (len == 0) return IoResult::Ok;
@@ -173,7 +173,7 @@ IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len,
   DWORD errors = 0;
   COMSTAT status{};
   return ClearCommError(port->handle, &errors, &status) ? IoResult::Timeout
-                                                         : IoResult::LineError;
+                                                        : IoResult::LineError;
 }
 
 bool serial_baud_supported(int32_t baud) { return baud > 0; }

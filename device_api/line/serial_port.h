@@ -33,8 +33,8 @@ IoResult serial_write(SerialPort* port, const uint8_t* data, size_t len,
 /// Reads at least one and at most len bytes, waiting up to timeout_ms for
 /// the first; *got is the number read. A hang-up and a null port are a
 /// LineError.
-IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len,
-                     int timeout_ms, size_t* got);
+IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len, int timeout_ms,
+                     size_t* got);
 
 }  // namespace vr815
 

@@ -21,7 +21,8 @@ bool is_ipv4(std::string_view text) {
     size_t end = pos;
     while (end < text.size() && is_digit(text[end])) ++end;
     const std::string_view part = text.substr(pos, end - pos);
-    if (part.empty() || part.size() > 3 || (part.size() > 1 && part[0] == '0') ||
+    if (part.empty() || part.size() > 3 ||
+        (part.size() > 1 && part[0] == '0') ||
         std::stoi(std::string(part)) > 255) {
       return false;
     }
@@ -112,8 +113,9 @@ bool parse_listen_address(std::string_view text, SocketAddress* out) {
 
 std::string socket_name(const SocketAddress& address) {
   const bool ipv6 = address.host.find(':') != std::string::npos;
-  return std::string(kScheme) + (ipv6 ? "[" + address.host + "]" : address.host) +
-         ":" + std::to_string(address.port);
+  return std::string(kScheme) +
+         (ipv6 ? "[" + address.host + "]" : address.host) + ":" +
+         std::to_string(address.port);
 }
 
 }  // namespace vr815

@@ -30,7 +30,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 Clock::time_point deadline_after(int timeout_ms) {
-  return Clock::now() + std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0);
+  return Clock::now() +
+         std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0);
 }
 
 int remaining_ms(Clock::time_point deadline) {
@@ -196,8 +197,8 @@ TcpLine* tcp_accept(TcpListener* listener, int timeout_ms) {
   if (listener == nullptr) return nullptr;
   const auto deadline = deadline_after(timeout_ms);
   for (;;) {
-    const int fd = accept4(listener->fd, nullptr, nullptr,
-                           SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd =
+        accept4(listener->fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd >= 0) return line_on(fd);
     if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR &&
         errno != ECONNABORTED) {

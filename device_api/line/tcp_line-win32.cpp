@@ -24,7 +24,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 Clock::time_point deadline_after(int timeout_ms) {
-  return Clock::now() + std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0);
+  return Clock::now() +
+         std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0);
 }
 
 int remaining_ms(Clock::time_point deadline) {
@@ -166,7 +167,8 @@ IoResult tcp_read(TcpLine* line, uint8_t* buf, size_t len, int timeout_ms,
   if (len == 0) return IoResult::Ok;
   const auto deadline = deadline_after(timeout_ms);
   for (;;) {
-    const int n = recv(line->socket, reinterpret_cast<char*>(buf), chunk(len), 0);
+    const int n =
+        recv(line->socket, reinterpret_cast<char*>(buf), chunk(len), 0);
     if (n > 0) {
       *got = static_cast<size_t>(n);
       return IoResult::Ok;

@@ -48,8 +48,7 @@ void log_frame(std::FILE* log, const std::string& line) {
   std::fflush(log);
 }
 
-int serve(vr815::sim::Transport& line, const Options& options,
-          std::FILE* log) {
+int serve(vr815::sim::Transport& line, const Options& options, std::FILE* log) {
   vr815::sim::Session session = vr815::sim::new_session(options);
   std::deque<Pending> queue;
   while (!vr815::sim::stop_requested()) {
@@ -58,8 +57,9 @@ int serve(vr815::sim::Transport& line, const Options& options,
       line.send(b.data(), b.size(), kSendTimeoutMs);
       queue.pop_front();
     }
-    const int wait =
-        queue.empty() ? kTickMs : std::min(kTickMs, ms_until(queue.front().due));
+    const int wait = queue.empty()
+                         ? kTickMs
+                         : std::min(kTickMs, ms_until(queue.front().due));
     uint8_t buf[512];
     size_t got = 0;
     const IoResult r = line.receive(buf, sizeof buf, wait, &got);
@@ -72,8 +72,8 @@ int serve(vr815::sim::Transport& line, const Options& options,
       continue;
     }
     if (r != IoResult::Ok) continue;
-    for (const auto& e : vr815::sim::take_bytes(session, options, buf, got,
-                                                now_ms())) {
+    for (const auto& e :
+         vr815::sim::take_bytes(session, options, buf, got, now_ms())) {
       log_frame(log, e.log_line);
       if (e.hang_up) {
         line.hang_up();

@@ -39,8 +39,7 @@ std::vector<uint8_t> answer_bytes(uint8_t command, const Answer& answer,
   if (options.noise) out.assign(std::begin(kNoise), std::end(kNoise));
   const size_t start = out.size();
   proto::append_frame_words(out, proto::kReplyMarker, command,
-                            static_cast<uint16_t>(answer.status),
-                            answer.words);
+                            static_cast<uint16_t>(answer.status), answer.words);
   if (options.corrupt && out.size() > start) out.back() ^= 0xFF;
   return out;
 }

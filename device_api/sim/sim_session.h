@@ -25,7 +25,7 @@ struct Session {
   std::vector<uint8_t> pending;  ///< received bytes not yet a whole frame
   uint64_t last_byte_ms = 0;     ///< when the last byte came
   uint64_t inter_byte_timeout_ms = kInterByteTimeoutMs;
-  uint64_t frames = 0;           ///< whole request frames received
+  uint64_t frames = 0;  ///< whole request frames received
   bool hung_up = false;
 };
 
@@ -48,8 +48,7 @@ Session new_session(const Options& options);
 /// beyond the maximum) are dropped one at a time until a frame starts.
 /// After a hang-up event nothing more is taken.
 std::vector<Event> take_bytes(Session& session, const Options& options,
-                              const uint8_t* data, size_t len,
-                              uint64_t now_ms);
+                              const uint8_t* data, size_t len, uint64_t now_ms);
 
 /// The bytes sent for an answer to the command: the reply frame, with noise
 /// before it and a bad checksum as the options ask.

@@ -37,9 +37,9 @@ TEST(FrameEncoder, BuildsTheFramesOfTheFrameCheckByteForByte) {
 
 TEST(FrameEncoder, CommandCodesAreTheProtocolsCodes) {
   const uint8_t codes[] = {
-      VR815DDG::READ_TEMP,     VR815DDG::READ_TIMING,
-      VR815DDG::SET_TRIGGER,   VR815DDG::SET_TRIG_FREQ,
-      VR815DDG::SET_CHANNEL,   VR815DDG::SET_DELAY,
+      VR815DDG::READ_TEMP,       VR815DDG::READ_TIMING,
+      VR815DDG::SET_TRIGGER,     VR815DDG::SET_TRIG_FREQ,
+      VR815DDG::SET_CHANNEL,     VR815DDG::SET_DELAY,
       VR815DDG::SET_PULSE_WIDTH, VR815DDG::SET_GLOBAL_OUTPUT,
       VR815DDG::SOFTWARE_TRIG};
   size_t i = 0;
@@ -80,11 +80,11 @@ TEST(FrameEncoder, AppendsNothingForMoreThanAFrameHolds) {
   VR815DDG::BuildFrame(VR815DDG::SET_DELAY, 1, big.data(),
                        static_cast<int32_t>(big.size()), frame);
   EXPECT_TRUE(frame.empty());
-  VR815DDG::BuildFrameU32(VR815DDG::SET_DELAY, 1,
-                          std::vector<uint32_t>(257, 1), frame);
+  VR815DDG::BuildFrameU32(VR815DDG::SET_DELAY, 1, std::vector<uint32_t>(257, 1),
+                          frame);
   EXPECT_TRUE(frame.empty());
-  VR815DDG::BuildFrameU32(VR815DDG::SET_DELAY, 1,
-                          std::vector<uint32_t>(256, 1), frame);
+  VR815DDG::BuildFrameU32(VR815DDG::SET_DELAY, 1, std::vector<uint32_t>(256, 1),
+                          frame);
   EXPECT_EQ(frame.size(), 6u + 1024u + 2u);
 }
 

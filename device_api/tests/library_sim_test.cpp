@@ -51,8 +51,7 @@ class LibraryOverLine : public testing::TestWithParam<LineKind> {
 /// A simulated device with a log, and the library's handle on its line.
 struct Line {
   explicit Line(const std::vector<std::string>& options = {})
-      : sim(options, true),
-        handle(vr815_init(sim.port().c_str(), 115200)) {}
+      : sim(options, true), handle(vr815_init(sim.port().c_str(), 115200)) {}
   ~Line() { vr815_close(handle); }
   std::string last_frame() const {
     const std::vector<std::string> lines = sim.log_lines();
@@ -76,8 +75,7 @@ struct Timing {
 };
 
 int32_t read_timing(void* h, Timing* t) {
-  return vr815_read_timing_config(h, 1, &t->delay, &t->width, &t->mode,
-                                  &t->hz);
+  return vr815_read_timing_config(h, 1, &t->delay, &t->width, &t->mode, &t->hz);
 }
 
 TEST_P(LibraryOverLine, EachCallSendsTheFrameCheckFrameAndReadsBack) {

@@ -19,9 +19,9 @@ std::vector<uint8_t> request(const vr815::test::FrameRow& row) {
 
 TEST(Crc, IsCcittFalse) {
   const char* check = "123456789";
-  EXPECT_EQ(proto::crc16(reinterpret_cast<const uint8_t*>(check),
-                         std::strlen(check)),
-            0x29B1);
+  EXPECT_EQ(
+      proto::crc16(reinterpret_cast<const uint8_t*>(check), std::strlen(check)),
+      0x29B1);
 }
 
 TEST(Crc, CatchesEveryCorruptedByteOfEveryFrame) {
@@ -36,9 +36,9 @@ TEST(Crc, CatchesEveryCorruptedByteOfEveryFrame) {
 
   for (const std::vector<uint8_t>& good : frames) {
     const uint8_t marker = good[0];
-    ASSERT_EQ(proto::parse_frame(good.data(), good.size(), marker, nullptr)
-                  .outcome,
-              proto::Parse::Complete);
+    ASSERT_EQ(
+        proto::parse_frame(good.data(), good.size(), marker, nullptr).outcome,
+        proto::Parse::Complete);
     for (size_t pos = 0; pos < good.size(); ++pos) {
       for (int flip = 1; flip < 256; ++flip) {
         std::vector<uint8_t> bad = good;

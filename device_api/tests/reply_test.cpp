@@ -116,8 +116,11 @@ TEST(ReplyCheck, ShortReplyAsksForTheRestAndNoMore) {
   const struct {
     size_t have;
     size_t need;
-  } cases[] = {{0, 1}, {1, proto::kHeaderSize}, {5, proto::kHeaderSize},
-               {6, good.size()}, {11, good.size()}};
+  } cases[] = {{0, 1},
+               {1, proto::kHeaderSize},
+               {5, proto::kHeaderSize},
+               {6, good.size()},
+               {11, good.size()}};
   for (const auto& c : cases) {
     const Bytes part(good.begin(), good.begin() + c.have);
     const vr815::ReplyCheck r =

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "VR815_DLL.h"
-#include "sim_process.h"
 #include "files.h"
+#include "sim_process.h"
 
 namespace {
 
@@ -218,8 +218,8 @@ TEST(DeviceCalls, BadArgumentsAreRefusedWithoutSendingAnything) {
       [&] { return vr815_set_trigger_freq(h, -1000.0); },
       [&] { return vr815_set_trigger_freq(h, std::nan("")); },
       [&] { return vr815_set_trigger_freq(h, inf); },
-      [&] { return vr815_set_trigger_freq(h, 1e9); },    // under one tick
-      [&] { return vr815_set_trigger_freq(h, 0.01); },   // beyond 32 bits
+      [&] { return vr815_set_trigger_freq(h, 1e9); },   // under one tick
+      [&] { return vr815_set_trigger_freq(h, 0.01); },  // beyond 32 bits
       [&] { return vr815_set_output_channel(h, 0, 1); },
       [&] { return vr815_set_output_channel(h, 5, 1); },
       [&] { return vr815_set_output_channel(h, 1, 2); },

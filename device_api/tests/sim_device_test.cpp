@@ -20,8 +20,7 @@ proto::Frame request(uint8_t command, uint16_t param, const Words& w = {}) {
   Bytes bytes;
   proto::append_frame_words(bytes, proto::kRequestMarker, command, param, w);
   proto::Frame frame;
-  proto::parse_frame(bytes.data(), bytes.size(), proto::kRequestMarker,
-                     &frame);
+  proto::parse_frame(bytes.data(), bytes.size(), proto::kRequestMarker, &frame);
   return frame;
 }
 
@@ -82,10 +81,10 @@ TEST(SimDevice, AnswersEveryCommandOfTheProtocolWithItsReplyLength) {
 TEST(SimDevice, KeepsTheSettingsItIsGiven) {
   sim::DeviceState s;
   const proto::Frame settings[] = {
-      request(0x01, 3),        request(0x05, 0, {62500}),
-      request(0x06, 0x0201),   request(0x08, 2, {5, 1}),
+      request(0x01, 3),         request(0x05, 0, {62500}),
+      request(0x06, 0x0201),    request(0x08, 2, {5, 1}),
       request(0x09, 2, {7, 0}), request(0x07, 1),
-      request(0x14, 0),        request(0x14, 0),
+      request(0x14, 0),         request(0x14, 0),
   };
   for (const proto::Frame& f : settings) {
     EXPECT_EQ(sim::answer_request(s, f, {}).status, proto::kStatusOk);
@@ -98,8 +97,7 @@ TEST(SimDevice, KeepsTheSettingsItIsGiven) {
             (Words{0, 0, 0, 0, 3, 62500, 0}));
   EXPECT_TRUE(s.global_output);
   EXPECT_EQ(s.software_triggers, 2u);
-  EXPECT_EQ(sim::answer_request(s, request(0x93, 0), {}).words,
-            Words{25500});
+  EXPECT_EQ(sim::answer_request(s, request(0x93, 0), {}).words, Words{25500});
 }
 
 TEST(SimDevice, ForcedFailureAnswersItsStatusAndChangesNothing) {
@@ -291,8 +289,8 @@ TEST(SimOptions, RefusesBadValuesWithOneLine) {
   };
   for (const auto& args : cases) {
     const sim::ParsedOptions p = sim::parse_options(args);
-    EXPECT_EQ(p.outcome, sim::ParseOutcome::Error) << args.front() << " "
-                                                   << args.back();
+    EXPECT_EQ(p.outcome, sim::ParseOutcome::Error)
+        << args.front() << " " << args.back();
     EXPECT_FALSE(p.error.empty());
     EXPECT_EQ(p.error.find('\n'), std::string::npos);
   }

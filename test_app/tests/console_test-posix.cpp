@@ -132,7 +132,6 @@ struct KeyWaiter {
   }
 };
 
-
 TEST(ConsoleWaitForKey, OneKeyAtThePromptWithoutEnter) {
   Pty pty;
   ASSERT_GE(pty.slave, 0);

@@ -35,7 +35,8 @@ struct Case {
 
 TEST(ComPortsFromNames, FiltersAndSortsByPortNumber) {
   const Case cases[] = {
-      {"numeric, not text order", {"COM10", "COM2", "LPT1", "COM1"},
+      {"numeric, not text order",
+       {"COM10", "COM2", "LPT1", "COM1"},
        {"COM1", "COM2", "COM10"}},
       {"case kept", {"com4"}, {"com4"}},
       {"empty list", {}, {}},
@@ -43,13 +44,13 @@ TEST(ComPortsFromNames, FiltersAndSortsByPortNumber) {
        {"COM", "COMX", "COM1A", "LPT1", "CNCA0", "COM 1", "COM-1", "COM+1",
         "Com7", "com12", "XCOM1", "COM1 "},
        {"Com7", "com12"}},
-      {"equal numbers keep the system's order", {"COM03", "COM3", "com3"},
+      {"equal numbers keep the system's order",
+       {"COM03", "COM3", "com3"},
        {"COM03", "COM3", "com3"}},
       {"beyond 32 bits sorts last",
        {"COM99999999999", "COM2", "COM4294967297", "COM2147483646"},
        {"COM2", "COM2147483646", "COM99999999999", "COM4294967297"}},
-      {"device paths are not ports", {"\\Device\\Serial0", "COM5"},
-       {"COM5"}},
+      {"device paths are not ports", {"\\Device\\Serial0", "COM5"}, {"COM5"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ports_of(name_list(c.system)), c.expected) << c.what;
@@ -73,8 +74,8 @@ TEST(ComPortsFromNames, FullBufferWithoutClosingName) {
   ASSERT_FALSE(ports.empty());
   EXPECT_EQ(ports.front(), "COM1");
   // Every whole name is kept; the cut one is not.
-  const size_t whole = static_cast<size_t>(
-      std::count(list.begin(), list.end(), '\0'));
+  const size_t whole =
+      static_cast<size_t>(std::count(list.begin(), list.end(), '\0'));
   EXPECT_EQ(ports.size(), whole);
   EXPECT_EQ(ports.back(), "COM" + std::to_string(whole));
 }

@@ -21,8 +21,9 @@ TEST(PortEntry, TypedPathRunsTheWholeSequence) {
   int status = 1;
   std::string out;
   with_stdin(sim.port() + "\n", [&] {
-    out = capture_stdout(
-        [&] { status = run_harness(1, argv, RunWaits{no_pause, no_key}); });
+    out = capture_stdout([&] {
+      status = run_harness(1, argv, RunWaits{no_pause, no_key});
+    });
   });
   EXPECT_EQ(status, 0);
   RunOutcome expected;

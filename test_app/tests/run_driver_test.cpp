@@ -141,8 +141,7 @@ TEST(RunHarness, ExitStatusAndTheFinalKeyPress) {
 // dumps a frame as its command, parameter and data, written past stdio. The
 // transcript is also the witness that the expected report is the program's.
 TEST(RunHarness, GoldenTranscriptOfASuccessfulRun) {
-  const std::string golden =
-      file_text(VR815_GOLDEN_DIR "/golden_full_run.txt");
+  const std::string golden = file_text(VR815_GOLDEN_DIR "/golden_full_run.txt");
   const HarnessRun r = run({"COM7"});
   EXPECT_EQ(r.status, 0);
   ASSERT_TRUE(ends_with(r.out, "<key>"));

@@ -66,7 +66,8 @@ TEST(BadInput, PortArgumentIsPrintedAsGivenAndNothingOpens) {
       "\xFF\x01/\x7F",
   };
   std::vector<Invocation> invocations;
-  for (const std::string& port : ports) invocations.push_back(vr815_test({port}));
+  for (const std::string& port : ports)
+    invocations.push_back(vr815_test({port}));
   const std::vector<ProgramResult> runs = run_programs(invocations, kAtOnce);
   for (size_t i = 0; i < ports.size(); ++i) {
     SCOPED_TRACE("port argument " + std::to_string(i));
@@ -100,7 +101,8 @@ TEST(BadInput, PathsThatAreNotTerminalsAreRefusedUnwritten) {
   const std::vector<std::string> ports = {file.string(), dir.path.string(),
                                           "/dev/null", fifo.string()};
   std::vector<Invocation> invocations;
-  for (const std::string& port : ports) invocations.push_back(vr815_test({port}));
+  for (const std::string& port : ports)
+    invocations.push_back(vr815_test({port}));
   const std::vector<ProgramResult> runs = run_programs(invocations, kAtOnce);
   for (size_t i = 0; i < ports.size(); ++i) {
     SCOPED_TRACE(ports[i]);
@@ -198,9 +200,12 @@ TEST(BadInput, DialogueAnswersOfNulNoiseAndMegabyteLines) {
     std::string dialogue;  // what the dialogue prints
     std::string port;
   } cases[] = {
-      {"NUL bytes", VR815_LISTED_PORTS_PATH, std::string("\0\0\0\n", 4),
-       listed, "COM3"},
-      {"choice, NUL, digit", VR815_LISTED_PORTS_PATH, std::string("2\0" "9\n", 4),
+      {"NUL bytes", VR815_LISTED_PORTS_PATH, std::string("\0\0\0\n", 4), listed,
+       "COM3"},
+      {"choice, NUL, digit", VR815_LISTED_PORTS_PATH,
+       std::string("2\0"
+                   "9\n",
+                   4),
        listed, "COM4"},
       {"binary noise", VR815_LISTED_PORTS_PATH, noisy, listed + invalid,
        "COM3"},
@@ -214,8 +219,8 @@ TEST(BadInput, DialogueAnswersOfNulNoiseAndMegabyteLines) {
        std::string(mb, '\0') + "\n", listed, "COM3"},
       {"NUL bytes", VR815_NO_PORTS_PATH, std::string("\0\0\n", 3), manual,
        "COM3"},
-      {"name, NUL, more", VR815_NO_PORTS_PATH,
-       std::string("COM12\0junk\n", 11), manual, "COM12"},
+      {"name, NUL, more", VR815_NO_PORTS_PATH, std::string("COM12\0junk\n", 11),
+       manual, "COM12"},
       {"binary noise", VR815_NO_PORTS_PATH, name_noise, manual,
        name_noise.substr(0, 63)},
       {"a megabyte line", VR815_NO_PORTS_PATH, std::string(mb, 'A') + "\n",

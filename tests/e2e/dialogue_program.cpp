@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
   vr815::test::fake_library_load(script);
   const int status = run_harness(argc, argv, console_waits());
   for (const std::string& call : vr815::test::fake_library_calls()) {
-    if (call.rfind("vr815_", 0) == 0) std::fprintf(stderr, "%s\n", call.c_str());
+    if (call.rfind("vr815_", 0) == 0)
+      std::fprintf(stderr, "%s\n", call.c_str());
   }
   return status;
 }

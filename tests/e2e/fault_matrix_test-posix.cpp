@@ -68,11 +68,10 @@ void run_matrix(const std::vector<FaultCase>& cases) {
     sims.push_back(std::make_unique<SimProcess>(c.sim_options));
     ASSERT_FALSE(sims.back()->port().empty()) << c.name;
     const int kill_after_ms = static_cast<int>(bound_seconds(c) * 1000) + 5000;
-    invocations.push_back({{VR815_TEST_PATH, sims.back()->port()}, "\n",
-                     kill_after_ms});
+    invocations.push_back(
+        {{VR815_TEST_PATH, sims.back()->port()}, "\n", kill_after_ms});
   }
-  const std::vector<ProgramResult> runs =
-      run_programs(invocations, kAtOnce);
+  const std::vector<ProgramResult> runs = run_programs(invocations, kAtOnce);
   for (size_t i = 0; i < cases.size(); ++i) {
     const FaultCase& c = cases[i];
     const ProgramResult& run = runs[i];
@@ -80,8 +79,7 @@ void run_matrix(const std::vector<FaultCase>& cases) {
     ASSERT_FALSE(run.timed_out) << run.out;
     EXPECT_EQ(run.status, c.opened ? 0 : 255);
     EXPECT_EQ(mask_handle(run.out),
-              expected_report(sims[i]->port(), kBaud, c.opened,
-                                          c.statuses));
+              expected_report(sims[i]->port(), kBaud, c.opened, c.statuses));
     EXPECT_EQ(run.err, "");
     EXPECT_LE(run.seconds, bound_seconds(c));
     if (c.opened) {
@@ -100,10 +98,15 @@ TEST(FaultMatrix, LineFaults) {
       {"noise before each answer", {"--noise"}, true, all(VR815_ERR_BAD_REPLY)},
       {"bad checksum", {"--corrupt"}, true, all(VR815_ERR_BAD_REPLY)},
       {"answers inside the timeout",
-       {"--delay-ms", std::to_string(inside_ms)}, true, all(0), inside_ms},
+       {"--delay-ms", std::to_string(inside_ms)},
+       true,
+       all(0),
+       inside_ms},
       {"answers outside the timeout",
-       {"--delay-ms", std::to_string(outside_ms)}, true,
-       all(VR815_ERR_TIMEOUT), outside_ms},
+       {"--delay-ms", std::to_string(outside_ms)},
+       true,
+       all(VR815_ERR_TIMEOUT),
+       outside_ms},
   };
   run_matrix(cases);
 }
@@ -116,14 +119,10 @@ TEST(FaultMatrix, DeviceStatuses) {
     int32_t positive;
     int32_t negative;
   } refusals[] = {
-      {"READ_TEMP", 5, -5},
-      {"READ_TIMING", 32767, -32768},
-      {"SET_TRIGGER", 2, -2},
-      {"SET_TRIG_FREQ", 300, -300},
-      {"SET_CHANNEL", 6, -6},
-      {"SET_DELAY", 7, -7},
-      {"SET_PULSE_WIDTH", 8, -8},
-      {"SET_GLOBAL_OUTPUT", 9, -9},
+      {"READ_TEMP", 5, -5},       {"READ_TIMING", 32767, -32768},
+      {"SET_TRIGGER", 2, -2},     {"SET_TRIG_FREQ", 300, -300},
+      {"SET_CHANNEL", 6, -6},     {"SET_DELAY", 7, -7},
+      {"SET_PULSE_WIDTH", 8, -8}, {"SET_GLOBAL_OUTPUT", 9, -9},
       {"SOFTWARE_TRIG", 1, -1},
   };
   std::vector<FaultCase> cases;

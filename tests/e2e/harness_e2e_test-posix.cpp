@@ -52,9 +52,8 @@ TEST(HarnessOnTheSimulatedDevice, FullRunAndTheFramesOnTheLine) {
   ASSERT_EQ(log.size(), kCalls);
   for (size_t call = 0; call < kCalls; ++call) {
     if (kCallRows[call].frame == nullptr) continue;
-    const std::string label =
-        std::string("  [Frame] ") + frame_row(kCallRows[call].frame).label +
-        ": ";
+    const std::string label = std::string("  [Frame] ") +
+                              frame_row(kCallRows[call].frame).label + ": ";
     EXPECT_EQ(dumped_frame(run.out, label), log[call]) << label;
   }
 }

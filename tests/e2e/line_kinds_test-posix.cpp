@@ -37,9 +37,9 @@ TEST(HarnessOnOtherLines, OnAVirtualSerialPairTheFullReport) {
   const TempDir dir;
   const std::string device_end = (dir.path / "device").string();
   const std::string host_end = (dir.path / "host").string();
-  Background pair = start_background(
-      {socat, "pty,raw,echo=0,link=" + device_end,
-       "pty,raw,echo=0,link=" + host_end});
+  Background pair =
+      start_background({socat, "pty,raw,echo=0,link=" + device_end,
+                        "pty,raw,echo=0,link=" + host_end});
   ASSERT_GT(pair.pid, 0);
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(5);

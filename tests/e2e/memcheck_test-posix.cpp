@@ -26,7 +26,8 @@ TEST(Memcheck, WholeRunIsClean) {
   ASSERT_FALSE(sim.port().empty());
   const ProgramResult run = run_program(
       {{valgrind, "--quiet", "--error-exitcode=" + std::to_string(kErrorStatus),
-        "--leak-check=full", "--errors-for-leak-kinds=definite,indirect,possible", VR815_TEST_PATH,
+        "--leak-check=full",
+        "--errors-for-leak-kinds=definite,indirect,possible", VR815_TEST_PATH,
         sim.port()},
        "\n",
        120000});
