@@ -1,8 +1,7 @@
 #include "transaction.h"
 
-#include <chrono>
-
 #include "VR815_DLL.h"
+#include "deadline.h"
 #include "protocol.h"
 #include "reply.h"
 
@@ -11,14 +10,6 @@ namespace vr815 {
 namespace proto = vr815::protocol;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-int remaining_ms(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-      deadline - Clock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
 
 int32_t io_status(IoResult r) {
   return r == IoResult::Timeout ? VR815_ERR_TIMEOUT : VR815_ERR_LINE;
@@ -41,8 +32,7 @@ int32_t transact(Line* line, uint8_t command, uint16_t param,
 
   // Read no further than the reply the bytes so far announce, so nothing of
   // a later frame is taken from the line.
-  const auto deadline =
-      Clock::now() + std::chrono::milliseconds(VR815_REPLY_TIMEOUT_MS);
+  const auto deadline = deadline_after(VR815_REPLY_TIMEOUT_MS);
   std::vector<uint8_t> buf;
   std::vector<uint8_t> payload;
   for (;;) {

@@ -13,11 +13,11 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "poll_wait-posix.h"
 #include "serial_port.h"
 
 namespace vr815 {
@@ -180,32 +180,6 @@ bool keep_settings(const SerialPort& port) {
   return tcsetattr(port.fd, TCSANOW, &port.settings) == 0;
 }
 
-using Clock = std::chrono::steady_clock;
-
-int remaining_ms(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-      deadline - Clock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-/// Waits for the events until the deadline: Ok when they came, Timeout, or
-/// LineError when the line failed or hung up.
-IoResult wait_for(int fd, short events, Clock::time_point deadline) {
-  for (;;) {
-    pollfd p{fd, events, 0};
-    const int r = poll(&p, 1, remaining_ms(deadline));
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      return IoResult::LineError;
-    }
-    if (r == 0) return IoResult::Timeout;
-    // Bytes that came before a hang-up are still read; the read after them
-    // sees the hang-up.
-    if (p.revents & events) return IoResult::Ok;
-    if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) return IoResult::LineError;
-  }
-}
-
 /// True when the terminal reports a hang-up or an error now. A read of 0
 /// bytes alone does not tell: with VMIN 0 an empty line reads 0 bytes too.
 bool hung_up(int fd) {
@@ -282,7 +256,7 @@ IoResult serial_write(SerialPort* port, const uint8_t* data, size_t len,
   if (port == nullptr) return IoResult::LineError;
   if (len == 0) return IoResult::Ok;
   if (data == nullptr || !keep_settings(*port)) return IoResult::LineError;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  const auto deadline = deadline_after(timeout_ms);
   size_t done = 0;
   while (done < len) {
     const ssize_t n = write(port->fd, data + done, len - done);
@@ -307,7 +281,7 @@ IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len, int timeout_ms,
   if (port == nullptr || buf == nullptr || !keep_settings(*port)) {
     return IoResult::LineError;
   }
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  const auto deadline = deadline_after(timeout_ms);
   for (;;) {
     const ssize_t n = read(port->fd, buf, len);
     if (n > 0) {

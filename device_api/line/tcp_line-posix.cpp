@@ -9,10 +9,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 #include <string>
 
+#include "poll_wait-posix.h"
 #include "tcp_line.h"
 
 namespace vr815 {
@@ -26,35 +26,6 @@ struct TcpListener {
 };
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-Clock::time_point deadline_after(int timeout_ms) {
-  return Clock::now() +
-         std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0);
-}
-
-int remaining_ms(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-      deadline - Clock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-/// Waits for the events until the deadline. Ok: ready (or the socket has
-/// an error or hang-up, which the next call on it reports).
-IoResult wait_for(int fd, short events, Clock::time_point deadline) {
-  for (;;) {
-    pollfd p{fd, events, 0};
-    const int r = poll(&p, 1, remaining_ms(deadline));
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      return IoResult::LineError;
-    }
-    if (r == 0) return IoResult::Timeout;
-    if (p.revents & POLLNVAL) return IoResult::LineError;
-    return IoResult::Ok;
-  }
-}
 
 /// The numeric address as the system takes it; no name is looked up.
 bool resolve(const SocketAddress& address, sockaddr_storage* out,

@@ -3,10 +3,10 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <chrono>
 #include <cstring>
 #include <string>
 
+#include "deadline.h"
 #include "tcp_line.h"
 
 namespace vr815 {
@@ -20,19 +20,6 @@ struct TcpListener {
 };
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-Clock::time_point deadline_after(int timeout_ms) {
-  return Clock::now() +
-         std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0);
-}
-
-int remaining_ms(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-      deadline - Clock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
 
 /// Winsock is started once for the process and left running.
 bool winsock_ready() {
