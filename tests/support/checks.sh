@@ -25,6 +25,7 @@ finish() {
     exit 1
   fi
   echo "all checks passed"
+  exit 0
 }
 
 check_report() {
