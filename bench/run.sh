@@ -71,7 +71,7 @@ cleanup() {
   sim_stop_all
   if [ -n "$wine_mapped" ]; then
     wine_unmap_ports "$wine_mapped" || true
-    wineserver -k >/dev/null 2>&1 || true
+    wine_stop_server
   fi
   rm -rf "$work"
 }

@@ -3,29 +3,34 @@
 # unpacked into an empty folder, run from another folder with nothing of the
 # build tree on any search path.
 #
-#   linux_package_test.sh CPACK CPACK_CONFIG VERSION GOLDEN CONSUMER_SOURCE
-#                         CMAKE GENERATOR CXX WORK_DIR
+#   linux_package_test.sh CPACK CPACK_CONFIG VERSION EXPECTED_REPORT
+#                         CONSUMER_SOURCE CMAKE GENERATOR CXX WORK_DIR
+#
+# EXPECTED_REPORT is this build's vr815-expected-report.
 #
 # Checks: the tree's layout; its programs find its library through their
 # run path; its vr815-test against its vr815-sim on a loopback port gives
-# the full report; a program of a library user, configured with
+# the full report of a successful run; a program of a library user, configured with
 # find_package(VR815_DLL) against the unpacked prefix, builds and runs.
 set -eu
 
 if [ $# -ne 9 ]; then
-  echo "usage: $0 CPACK CPACK_CONFIG VERSION GOLDEN CONSUMER_SOURCE CMAKE GENERATOR CXX WORK_DIR" >&2
+  echo "usage: $0 CPACK CPACK_CONFIG VERSION EXPECTED_REPORT CONSUMER_SOURCE CMAKE GENERATOR CXX WORK_DIR" >&2
   exit 2
 fi
 cpack=$1
 cpack_config=$2
 version=$3
-golden=$4
+expected_report=$4
 consumer=$5
 cmake=$6
 generator=$7
 cxx=$8
 work=$9
-. "$(dirname "$0")/package_common.sh"
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/package_common.sh"
+. "$here/../support/checks.sh"
+. "$here/../../tools/lib/sim.sh"
 
 unset LD_LIBRARY_PATH
 rm -rf "$work"
@@ -59,17 +64,12 @@ sim_version=$("$root/bin/vr815-sim" --version) || true
 # --- a whole run against the simulated device -------------------------------
 
 cd "$work/elsewhere"
-sim_pid=
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
+trap sim_stop_all EXIT
 trap 'exit 1' INT TERM
 
-"$root/bin/vr815-sim" --listen 127.0.0.1:0 --once >sim.out 2>sim.out.err </dev/null &
-sim_pid=$!
-wait_for_line sim.out "$sim_pid"
-port=$line
+sim_start "$root/bin/vr815-sim" . once --listen 127.0.0.1:0 --once || exit 1
+port=$sim_port
+once_pid=$sim_pid
 echo "$port" | grep -Eq '^socket://127\.0\.0\.1:[0-9]+$' ||
   fail "vr815-sim --listen printed '$port'"
 
@@ -78,19 +78,18 @@ timeout 60 "$root/bin/vr815-test" "$port" </dev/null >run.out 2>run.err
 status=$?
 set -e
 [ "$status" = 0 ] || fail "vr815-test exited with $status (see $work/elsewhere/run.out)"
-expect_full_report run.out "$port"
+check_report run "$port"
 
 # With --once the device ends when the program's connection closes.
 i=0
-while kill -0 "$sim_pid" 2>/dev/null && [ $i -lt 50 ]; do
+while kill -0 "$once_pid" 2>/dev/null && [ $i -lt 50 ]; do
   sleep 0.1
   i=$((i + 1))
 done
-if kill -0 "$sim_pid" 2>/dev/null; then
+if kill -0 "$once_pid" 2>/dev/null; then
   fail "vr815-sim --once still runs after the program left"
 else
-  wait "$sim_pid" || fail "vr815-sim --once exited with $?"
-  sim_pid=
+  wait "$once_pid" || fail "vr815-sim --once exited with $?"
 fi
 
 # --- a program of the library's user ------------------------------------------

@@ -4,7 +4,11 @@
 # nothing of the build on any search path.
 #
 #   windows_package_test.sh MODE WINE_RUN PREFIX CPACK CPACK_CONFIG VERSION
-#                           GOLDEN WORK_DIR
+#                           NATIVE_BUILD WORK_DIR
+#
+# WINE_RUN is wine-run.sh; NATIVE_BUILD a native build tree holding
+# vr815-expected-report, which gives the report of a full run: without it
+# the runs are skipped (77).
 #
 # MODE:
 #   make-prefix    a fresh Wine prefix at PREFIX (the tests' fixture)
@@ -19,7 +23,7 @@
 set -eu
 
 if [ $# -ne 8 ]; then
-  echo "usage: $0 MODE WINE_RUN PREFIX CPACK CPACK_CONFIG VERSION GOLDEN WORK_DIR" >&2
+  echo "usage: $0 MODE WINE_RUN PREFIX CPACK CPACK_CONFIG VERSION NATIVE_BUILD WORK_DIR" >&2
   exit 2
 fi
 mode=$1
@@ -28,30 +32,38 @@ prefix=$3
 cpack=$4
 cpack_config=$5
 version=$6
-golden=$7
+native_build=$7
 work=$8
-. "$(dirname "$0")/package_common.sh"
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/package_common.sh"
+. "$here/../support/checks.sh"
+. "$here/../../tools/lib/sim.sh"
+. "$here/../../tools/lib/wine.sh"
 
 unset WINEPATH
-stop_server() {
-  WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-  WINEPREFIX=$prefix wineserver -w >/dev/null 2>&1 || true
-}
+wine_env "$prefix"
 
 case $mode in
   make-prefix)
-    stop_server
+    wine_stop_server
     rm -rf "$prefix"
-    "$wine_run" "$prefix" --create-prefix
+    wine_create_prefix
     [ -f "$prefix/.created" ] || { echo "FAIL: no Wine prefix made"; exit 1; }
     exit 0 ;;
   remove-prefix)
-    stop_server
+    wine_stop_server
     rm -rf "$prefix"
     exit 0 ;;
   run-with-sim|com-ports) ;;
   *) echo "unknown mode $mode" >&2; exit 2 ;;
 esac
+
+expected_report=$native_build/tests/support/vr815-expected-report
+if [ ! -x "$expected_report" ]; then
+  echo "SKIP: no native build with vr815-expected-report at '$native_build'"
+  echo "      (build the default preset first, or set VR815_NATIVE_BUILD_DIR)"
+  exit 77
+fi
 
 if [ "$mode" = com-ports ] && ! command -v socat >/dev/null 2>&1; then
   echo "SKIP: no socat for the virtual serial pair"
@@ -115,7 +127,7 @@ if [ "$mode" = run-with-sim ]; then
   port=$(tr -d '\r' <"$work/full.out" | sed -n 's/^Port=\([^,]*\),.*$/\1/p')
   echo "$port" | grep -Eq '^socket://127\.0\.0\.1:[0-9]+$' ||
     fail "full: the run was not on a loopback port but on '$port'"
-  expect_full_report "$work/full.out" "$port"
+  check_report "$work/full" "$port"
 
   # Its arguments reach the simulated device.
   run failing cmd /c run-with-sim.cmd --fail SET_DELAY=5
@@ -143,13 +155,13 @@ fi
 # --- com-ports: the simulated device on a serial port of its own ------------
 
 socat_pid=
-sim_pid=
+mapped=
 cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+  sim_stop_all
   [ -n "$socat_pid" ] && kill "$socat_pid" 2>/dev/null || true
-  if [ -f "$work/unmap.reg" ]; then
-    "$wine_run" "$prefix" reg import "$work/unmap.reg" >/dev/null 2>&1 || true
-    stop_server
+  if [ -n "$mapped" ]; then
+    wine_unmap_ports COM7 COM8 || true
+    wine_stop_server
   fi
 }
 trap cleanup EXIT
@@ -165,23 +177,17 @@ while { [ ! -e "$work/tty-sim" ] || [ ! -e "$work/tty-test" ]; } && [ $i -lt 50 
 done
 [ -e "$work/tty-test" ] || { cat "$work/socat.err"; echo "FAIL: no serial pair"; exit 1; }
 
-printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n"COM7"="%s"\r\n"COM8"="%s"\r\n' \
-  "$work/tty-sim" "$work/tty-test" >"$work/map.reg"
-printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n"COM7"=-\r\n"COM8"=-\r\n' \
-  >"$work/unmap.reg"
-"$wine_run" "$prefix" reg import "$work/map.reg" >/dev/null 2>&1 ||
-  { echo "FAIL: wine reg import"; exit 1; }
-# Wine reads the ports when its server starts.
-stop_server
-"$wine_run" "$prefix" --start-server
+mapped=yes
+wine_map_ports "COM7=$work/tty-sim" "COM8=$work/tty-test" || exit 1
+# Wine's own services start here, not within the device's bounded start.
+wine_start_server
 
-"$wine_run" "$prefix" ./vr815-sim.exe --port COM7 </dev/null \
-  >"$work/sim.out" 2>"$work/sim.out.err" &
-sim_pid=$!
-wait_for_line "$work/sim.out" "$sim_pid"
-[ "$line" = COM7 ] || fail "vr815-sim.exe --port COM7 printed '$line'"
+# The device under Wine, as a user starts it; the server's stop at the end
+# ends it.
+sim_start "$wine_run" "$work" sim "$prefix" ./vr815-sim.exe --port COM7 || exit 1
+[ "$sim_port" = COM7 ] || fail "vr815-sim.exe --port COM7 printed '$sim_port'"
 
 run serial ./vr815-test.exe COM8
 expect_status serial 0
-expect_full_report "$work/serial.out" COM8
+check_report "$work/serial" COM8
 finish

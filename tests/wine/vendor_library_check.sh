@@ -22,6 +22,7 @@ dll=$3
 wine_run=$4
 prefix=$5
 work=$6
+. "$(dirname "$0")/../support/checks.sh"
 
 rm -rf "$work"
 mkdir -p "$work/sdk/include" "$work/sdk/lib" "$work/sdk/bin"
@@ -36,12 +37,6 @@ cmake -S "$src" -B "$work/build" -G Ninja \
   -DVR815_VENDOR_IMPORT_LIB="$work/sdk/lib/VR815_DLL.lib" \
   -DVR815_VENDOR_DLL="$work/sdk/bin/VR815_DLL.dll" >"$work/configure.log"
 cmake --build "$work/build" -j2 >"$work/build.log"
-
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # Beside them only the compiler's runtime DLLs, which the program shares.
 built=$(cd "$work/build/bin" && ls |
@@ -62,5 +57,4 @@ set -e
 grep -q 'Frame format verified' "$work/run.out" ||
   fail "the frame check did not run (see $work/run.out)"
 
-[ "$failures" -eq 0 ] || exit 1
-echo "the build against a given header, import library and DLL works"
+finish

@@ -11,6 +11,10 @@
 #   wine_start_server
 #       Starts the prefix's server and Wine's own background programs,
 #       detached from the caller's output.
+#   wine_stop_server
+#       Stops the prefix's server, and with it every Windows program running
+#       there, and waits until it has ended: then the prefix can be removed,
+#       or a new server reads the registry afresh.
 #   wine_map_ports COMn=DEVICE...
 #       Maps COM ports to devices in HKLM\Software\Wine\Ports and restarts
 #       the server, which reads the key when it starts.
@@ -54,6 +58,11 @@ wine_start_server() {
   ) 9>"$WINEPREFIX/.lock"
 }
 
+wine_stop_server() {
+  wineserver -k >/dev/null 2>&1 </dev/null || true
+  wineserver -w >/dev/null 2>&1 </dev/null || true
+}
+
 # Imports registry text for the ports key, given as lines after its header.
 _wine_ports_import() {
   _wine_reg_dir=$(mktemp -d)
@@ -74,8 +83,7 @@ wine_map_ports() {
     shift
   done
   _wine_ports_import "$@" || { echo "wine: cannot map the COM ports" >&2; return 1; }
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
+  wine_stop_server
 }
 
 wine_unmap_ports() {
