@@ -121,6 +121,13 @@ if [ "$mode" = run-with-sim ]; then
     if grep -qv "$cr\$" "$file"; then fail "$file: a line without CRLF"; fi
   done
 
+  # The simulated device has no pseudo-terminal on Windows: without a line
+  # to serve on it says so on one line and ends with status 2.
+  run no_line vr815-sim.exe
+  expect_status no_line 2
+  [ ! -s "$work/no_line.out" ] && [ "$(wc -l <"$work/no_line.out.err")" -eq 1 ] ||
+    fail "no_line: not one line on standard error alone (see $work/no_line.out.err)"
+
   # A whole run against the simulated device.
   run full cmd /c run-with-sim.cmd
   expect_status full 0

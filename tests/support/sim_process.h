@@ -25,8 +25,6 @@ class SimProcess {
 
   /// The pseudo-terminal's path; empty when the sim did not start.
   const std::string& port() const { return port_; }
-  /// The log file; empty without log.
-  const std::string& log_path() const { return log_path_; }
   /// The log's lines so far, without line ends (the sim flushes each one
   /// before it answers the frame).
   std::vector<std::string> log_lines() const;
