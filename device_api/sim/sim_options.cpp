@@ -1,9 +1,12 @@
 #include "sim_options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <set>
+#include <string_view>
 
 #include "protocol.h"
 #include "socket_address.h"
@@ -59,6 +62,136 @@ bool fail_entry(const std::string& text, FailTable* fails) {
   return true;
 }
 
+/// What an option does with its value (empty for an option without one);
+/// false when the value is bad.
+using Setter = bool (*)(ParsedOptions& parsed, const std::string& value);
+
+/// One option: its name, what its value is called in the usage text (null:
+/// it takes none), its help text (lines after the first are indented by the
+/// usage text) and what it sets.
+struct OptionRow {
+  const char* name;
+  const char* value;
+  const char* help;
+  Setter set;
+};
+
+template <bool Options::*Flag>
+bool set_flag(ParsedOptions& p, const std::string&) {
+  p.options.*Flag = true;
+  return true;
+}
+
+template <ParseOutcome Outcome>
+bool set_outcome(ParsedOptions& p, const std::string&) {
+  p.outcome = Outcome;
+  return true;
+}
+
+bool set_line(ParsedOptions& p, Options::Line line, const std::string& value) {
+  p.options.line = line;
+  (line == Options::Line::Port ? p.options.port : p.options.listen) = value;
+  SocketAddress address;
+  return line == Options::Line::Port ? !value.empty()
+                                     : parse_listen_address(value, &address);
+}
+
+const OptionRow kOptions[] = {
+    {"--listen", "[HOST:]PORT",
+     "serve on TCP instead (HOST a numeric address,\n"
+     "default 127.0.0.1; PORT 0: a free port);\n"
+     "prints socket://HOST:PORT; one host at a\n"
+     "time, others are closed at once",
+     [](ParsedOptions& p, const std::string& v) {
+       return set_line(p, Options::Line::Listen, v);
+     }},
+    {"--once", nullptr, "with --listen: exit when the first host\nleaves",
+     set_flag<&Options::once>},
+    {"--port", "NAME",
+     "act as the device on an existing serial\n"
+     "port (COM name or device path); prints NAME",
+     [](ParsedOptions& p, const std::string& v) {
+       return set_line(p, Options::Line::Port, v);
+     }},
+    {"--baud", "N", "baud rate of --port (default 115200)",
+     [](ParsedOptions& p, const std::string& v) {
+       long long n = 0;
+       const bool good =
+           whole_number(v, 1, std::numeric_limits<int32_t>::max(), &n);
+       p.options.baud = static_cast<int32_t>(n);
+       return good;
+     }},
+    {"--silent", nullptr, "read every frame, never answer",
+     set_flag<&Options::silent>},
+    {"--fail", "NAME=CODE",
+     "answer command NAME (e.g. SET_DELAY) with\n"
+     "device status CODE (-32768..32767, not 0);\n"
+     "repeatable",
+     [](ParsedOptions& p, const std::string& v) {
+       return fail_entry(v, &p.options.fails);
+     }},
+    {"--corrupt", nullptr, "every answer carries a bad checksum",
+     set_flag<&Options::corrupt>},
+    {"--noise", nullptr, "send a few bytes of noise before each answer",
+     set_flag<&Options::noise>},
+    {"--delay-ms", "N", "answer N ms after the request (0..60000)",
+     [](ParsedOptions& p, const std::string& v) {
+       long long n = 0;
+       const bool good = whole_number(v, 0, kMaxDelayMs, &n);
+       p.options.delay_ms = static_cast<int>(n);
+       return good;
+     }},
+    {"--hangup-after", "N",
+     "close the line when frame N arrives,\n"
+     "without answering it; 0: the line is down\n"
+     "from the start, so opening it fails",
+     [](ParsedOptions& p, const std::string& v) {
+       long long n = 0;
+       const bool good =
+           whole_number(v, 0, std::numeric_limits<int32_t>::max(), &n);
+       p.options.hangup_after = static_cast<uint64_t>(n);
+       return good;
+     }},
+    {"--temperature", "C", "temperature to report (default 25.5)",
+     [](ParsedOptions& p, const std::string& v) {
+       double c = 0.0;
+       const bool good = celsius(v, &c);
+       p.options.milli_celsius = static_cast<int32_t>(
+           std::lround(c * protocol::kMilliCelsiusPerCelsius));
+       return good;
+     }},
+    {"--log", "FILE",
+     "write each frame received to FILE, one line\n"
+     "of hex pairs per frame",
+     [](ParsedOptions& p, const std::string& v) {
+       p.options.log_path = v;
+       return !v.empty();
+     }},
+    {"--version", nullptr, "print the version",
+     set_outcome<ParseOutcome::Version>},
+    {"--help", nullptr, "print this text", set_outcome<ParseOutcome::Help>},
+};
+
+/// How options given together must relate.
+struct Rule {
+  const char* option;
+  const char* other;
+  bool needs;  ///< true: option needs other; false: they exclude each other
+};
+
+const Rule kRules[] = {
+    {"--listen", "--port", false},
+    {"--once", "--listen", true},
+    {"--baud", "--port", true},
+};
+
+const OptionRow* find_option(std::string_view name) {
+  for (const OptionRow& row : kOptions) {
+    if (name == row.name) return &row;
+  }
+  return nullptr;
+}
+
 ParsedOptions error(std::string text) {
   ParsedOptions p;
   p.outcome = ParseOutcome::Error;
@@ -66,128 +199,79 @@ ParsedOptions error(std::string text) {
   return p;
 }
 
+/// The first rule the given options break, as an error text; empty if none.
+std::string broken_rule(const std::set<std::string_view>& given) {
+  for (const Rule& rule : kRules) {
+    const bool has = given.count(rule.option) != 0;
+    const bool has_other = given.count(rule.other) != 0;
+    if (rule.needs && has && !has_other) {
+      return std::string(rule.option) + " needs " + rule.other;
+    }
+    if (!rule.needs && has && has_other) {
+      return std::string(rule.option) + " and " + rule.other +
+             " exclude each other";
+    }
+  }
+  return {};
+}
+
+std::string make_usage() {
+  constexpr size_t kHelpColumn = 24;
+  std::string text =
+      "usage: vr815-sim [options]\n"
+      "Simulated VR815. Prints the port name a host opens as its first\n"
+      "line, then answers the protocol until SIGTERM or SIGINT (Ctrl-C).\n"
+      "Without --listen or --port it serves on a pseudo-terminal of its\n"
+      "own (not on Windows) and prints the terminal's path.\n"
+      "\n";
+  for (const OptionRow& row : kOptions) {
+    std::string head = std::string("  ") + row.name;
+    if (row.value != nullptr) head += std::string(" ") + row.value;
+    head.resize(std::max(head.size() + 2, kHelpColumn), ' ');
+    text += head;
+    for (const char* c = row.help; *c != '\0'; ++c) {
+      text += *c;
+      if (*c == '\n') text.append(kHelpColumn, ' ');
+    }
+    text += '\n';
+  }
+  text +=
+      "\n"
+      "Exit status: 0 after SIGTERM or SIGINT, --once's host leaving,\n"
+      "--help or --version; 1 when the line or the log file cannot be\n"
+      "opened; 2 for a bad option, or no line to serve on.\n";
+  return text;
+}
+
 }  // namespace
 
 ParsedOptions parse_options(const std::vector<std::string>& args) {
   ParsedOptions parsed;
-  Options& o = parsed.options;
-  bool baud_given = false;
+  std::set<std::string_view> given;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--help") {
-      parsed.outcome = ParseOutcome::Help;
-      return parsed;
-    }
-    if (arg == "--version") {
-      parsed.outcome = ParseOutcome::Version;
-      return parsed;
-    }
-    if (arg == "--once") {
-      o.once = true;
+    const OptionRow* row = find_option(arg);
+    if (row == nullptr) return error("unknown option '" + arg + "'");
+    given.insert(row->name);
+    if (row->value == nullptr) {
+      row->set(parsed, std::string());
+      if (parsed.outcome != ParseOutcome::Run) return parsed;
       continue;
     }
-    if (arg == "--silent") {
-      o.silent = true;
-      continue;
-    }
-    if (arg == "--corrupt") {
-      o.corrupt = true;
-      continue;
-    }
-    if (arg == "--noise") {
-      o.noise = true;
-      continue;
-    }
-    const bool takes_value = arg == "--fail" || arg == "--hangup-after" ||
-                             arg == "--temperature" || arg == "--log" ||
-                             arg == "--delay-ms" || arg == "--listen" ||
-                             arg == "--port" || arg == "--baud";
-    if (!takes_value) return error("unknown option '" + arg + "'");
     if (i + 1 == args.size()) return error(arg + " needs a value");
     const std::string& value = args[++i];
-    long long n = 0;
-    double c = 0.0;
-    bool good = true;
-    if (arg == "--fail") {
-      good = fail_entry(value, &o.fails);
-    } else if (arg == "--hangup-after") {
-      good = whole_number(value, 0, std::numeric_limits<int32_t>::max(), &n);
-      o.hangup_after = static_cast<uint64_t>(n);
-    } else if (arg == "--delay-ms") {
-      good = whole_number(value, 0, kMaxDelayMs, &n);
-      o.delay_ms = static_cast<int>(n);
-    } else if (arg == "--listen" || arg == "--port") {
-      const Options::Line line =
-          arg == "--listen" ? Options::Line::Listen : Options::Line::Port;
-      if (o.line != Options::Line::Pty && o.line != line) {
-        return error("--listen and --port exclude each other");
-      }
-      o.line = line;
-      SocketAddress address;
-      good = line == Options::Line::Port
-                 ? !value.empty()
-                 : parse_listen_address(value, &address);
-      (line == Options::Line::Port ? o.port : o.listen) = value;
-    } else if (arg == "--baud") {
-      good = whole_number(value, 1, std::numeric_limits<int32_t>::max(), &n);
-      o.baud = static_cast<int32_t>(n);
-      baud_given = true;
-    } else if (arg == "--temperature") {
-      good = celsius(value, &c);
-      o.milli_celsius = static_cast<int32_t>(
-          std::lround(c * protocol::kMilliCelsiusPerCelsius));
-    } else {
-      good = !value.empty();
-      o.log_path = value;
+    if (!row->set(parsed, value)) {
+      return error("bad value '" + value + "' for " + arg);
     }
-    if (!good) return error("bad value '" + value + "' for " + arg);
   }
-  if (o.once && o.line != Options::Line::Listen) {
-    return error("--once needs --listen");
-  }
-  if (baud_given && o.line != Options::Line::Port) {
-    return error("--baud needs --port");
-  }
+  const std::string broken = broken_rule(given);
+  if (!broken.empty()) return error(broken);
   return parsed;
 }
 
 const char* usage_text() {
-  return "usage: vr815-sim [options]\n"
-         "Simulated VR815. Prints the port name a host opens as its first\n"
-         "line, then answers the protocol until SIGTERM or SIGINT (Ctrl-C).\n"
-         "Without --listen or --port it serves on a pseudo-terminal of its\n"
-         "own (not on Windows) and prints the terminal's path.\n"
-         "\n"
-         "  --listen [HOST:]PORT  serve on TCP instead (HOST a numeric "
-         "address,\n"
-         "                        default 127.0.0.1; PORT 0: a free port);\n"
-         "                        prints socket://HOST:PORT; one host at a\n"
-         "                        time, others are closed at once\n"
-         "  --once                with --listen: exit when the first host\n"
-         "                        leaves\n"
-         "  --port NAME           act as the device on an existing serial\n"
-         "                        port (COM name or device path); prints NAME\n"
-         "  --baud N              baud rate of --port (default 115200)\n"
-         "  --silent              read every frame, never answer\n"
-         "  --fail NAME=CODE      answer command NAME (e.g. SET_DELAY) with\n"
-         "                        device status CODE (-32768..32767, not 0);\n"
-         "                        repeatable\n"
-         "  --corrupt             every answer carries a bad checksum\n"
-         "  --noise               send a few bytes of noise before each "
-         "answer\n"
-         "  --delay-ms N          answer N ms after the request (0..60000)\n"
-         "  --hangup-after N      close the line when frame N arrives,\n"
-         "                        without answering it; 0: the line is down\n"
-         "                        from the start, so opening it fails\n"
-         "  --temperature C       temperature to report (default 25.5)\n"
-         "  --log FILE            write each frame received to FILE, one line\n"
-         "                        of hex pairs per frame\n"
-         "  --version             print the version\n"
-         "  --help                print this text\n"
-         "\n"
-         "Exit status: 0 after SIGTERM or SIGINT, --once's host leaving,\n"
-         "--help or --version; 1 when the line or the log file cannot be\n"
-         "opened; 2 for a bad option, or no line to serve on.\n";
+  static const std::string text = make_usage();
+  return text.c_str();
 }
 
 }  // namespace vr815::sim

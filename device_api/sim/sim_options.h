@@ -42,7 +42,7 @@ struct ParsedOptions {
 /// Reads the arguments after the program name.
 ParsedOptions parse_options(const std::vector<std::string>& args);
 
-/// The text --help prints.
+/// The text --help prints, made from the table of options.
 const char* usage_text();
 
 }  // namespace vr815::sim
