@@ -3,17 +3,6 @@
 # bin folder, where the programs and tests run (also under Wine), and
 # installed beside the programs.
 
-# Build trees configured while the runtime was linked into each module still
-# hold -static in their cache; drop it, so that they link like a fresh tree.
-foreach(flags CMAKE_EXE_LINKER_FLAGS CMAKE_SHARED_LINKER_FLAGS)
-  if(${flags} MATCHES "(^| )-static( |$)")
-    string(REGEX REPLACE "(^| )-static( |$)" " " value "${${flags}}")
-    string(STRIP "${value}" value)
-    set(${flags} "${value}" CACHE STRING "Linker flags" FORCE)
-    message(STATUS "${flags}: -static dropped (the runtime is shared now)")
-  endif()
-endforeach()
-
 set(VR815_MINGW_RUNTIME_DLLS "")
 foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   execute_process(

@@ -1,5 +1,5 @@
 #include "run_driver.h"
 
 int main(int argc, char** argv) {
-  return run_harness(argc, argv, console_waits());
+  return run_harness(argc, argv, platform_machine());
 }

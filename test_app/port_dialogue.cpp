@@ -62,6 +62,6 @@ std::string select_com_port(const std::vector<std::string>& ports,
   return ports.empty() ? type_port_name(in, out) : pick_port(ports, in, out);
 }
 
-std::string SelectComPort() {
-  return select_com_port(EnumerateComPorts(), stdin, stdout);
+std::string SelectComPort(DeviceNameSource device_names) {
+  return select_com_port(EnumerateComPorts(device_names), stdin, stdout);
 }

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "number_text.h"
-#include "port_names.h"
 #include "port_selection.h"
 
 namespace {
@@ -49,8 +48,8 @@ std::vector<std::string> com_ports_from_names(const char* names, size_t size) {
   return ports;
 }
 
-std::vector<std::string> EnumerateComPorts() {
+std::vector<std::string> EnumerateComPorts(DeviceNameSource device_names) {
   std::vector<char> names(kDeviceNameBufferSize, '\0');
-  if (!read_device_names(names.data(), names.size())) return {};
+  if (!device_names(names.data(), names.size())) return {};
   return com_ports_from_names(names.data(), names.size());
 }

@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
-/// The machine's COM ports, in ascending order of port number; empty when
-/// the system cannot be asked.
-std::vector<std::string> EnumerateComPorts();
+#include "port_names.h"
 
-/// Lists the ports and reads the operator's choice from standard input;
-/// "COM3" whenever the answer is unusable.
-std::string SelectComPort();
+/// The COM ports among the names the source gives, in ascending order of
+/// port number; empty when the source cannot ask the system.
+std::vector<std::string> EnumerateComPorts(DeviceNameSource device_names);
+
+/// Lists the ports found in the source's names and reads the operator's
+/// choice from standard input; "COM3" whenever the answer is unusable.
+std::string SelectComPort(DeviceNameSource device_names);
 
 /// The COM port names in a system name list (names each ended by a zero
 /// byte, the list by an empty name), in ascending order of port number.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_machine.h"
 #include "port_names.h"
 #include "port_selection.h"
 
@@ -93,6 +94,36 @@ TEST(ComPortsFromNames, FullBufferEndingExactly) {
   const Names ports = ports_of(list);
   EXPECT_EQ(ports.back(), "COM7");  // the long run of nines is no COM name
   EXPECT_EQ(ports.size(), added);
+}
+
+// A system that fails the call after writing names: they do not count.
+bool failing_source(char* buffer, size_t size) {
+  if (size >= 6) std::memcpy(buffer, "COM1\0", 6);
+  return false;
+}
+
+// A system that gives one name and leaves the list's end to the zeroed
+// buffer of the full size.
+bool one_name_source(char* buffer, size_t size) {
+  if (size != kDeviceNameBufferSize) return false;
+  std::memcpy(buffer, "COM2", 4);
+  return true;
+}
+
+TEST(EnumerateComPorts, TheSourcesNamesFilteredAndSorted) {
+  const struct {
+    const char* what;
+    DeviceNameSource source;
+    Names expected;
+  } cases[] = {
+      {"ports and a printer", vr815::test::listed_port_names, {"COM1", "COM4"}},
+      {"no serial port", vr815::test::no_port_names, {}},
+      {"the system cannot be asked", failing_source, {}},
+      {"one name in a zeroed buffer", one_name_source, {"COM2"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EnumerateComPorts(c.source), c.expected) << c.what;
+  }
 }
 
 }  // namespace

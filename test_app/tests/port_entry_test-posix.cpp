@@ -6,7 +6,7 @@
 #include <string>
 
 #include "expected_report.h"
-#include "instant_waits.h"
+#include "fake_machine.h"
 #include "run_driver.h"
 #include "sim_process.h"
 #include "stdout_redirect.h"
@@ -22,7 +22,7 @@ TEST(PortEntry, TypedPathRunsTheWholeSequence) {
   std::string out;
   with_stdin(sim.port() + "\n", [&] {
     out = capture_stdout([&] {
-      status = run_harness(1, argv, RunWaits{no_pause, no_key});
+      status = run_harness(1, argv, Machine{no_port_names, no_pause, no_key});
     });
   });
   EXPECT_EQ(status, 0);

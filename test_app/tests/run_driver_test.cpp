@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "expected_report.h"
+#include "fake_machine.h"
 #include "fake_vr815_library.h"
 #include "files.h"
-#include "instant_waits.h"
 #include "stdout_redirect.h"
 
 namespace vr815::test {
@@ -34,8 +34,9 @@ HarnessRun run(const std::vector<const char*>& args,
   HarnessRun result{};
   with_stdin(input, [&] {
     result.out = capture_stdout([&] {
-      result.status = run_harness(static_cast<int>(argv.size()), argv.data(),
-                                  RunWaits{no_pause, marked_key_press});
+      result.status =
+          run_harness(static_cast<int>(argv.size()), argv.data(),
+                      Machine{listed_port_names, no_pause, marked_key_press});
     });
   });
   result.calls = fake_library_calls();

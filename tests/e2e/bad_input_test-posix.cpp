@@ -8,7 +8,8 @@
 //
 // Port and baud arguments go to the real vr815-test. The dialogue goes to a
 // build of the program over a stand-in library that fails every open, since
-// its fallback COM3, and any listed port, would be a port of this machine.
+// its fallback COM3, and any listed port, would be a port of this machine;
+// the ports it lists are the test's, not this machine's.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -182,7 +183,7 @@ std::string noise_name_line() {
 }
 
 TEST(BadInput, DialogueAnswersOfNulNoiseAndMegabyteLines) {
-  // The stand-in name source lists COM4, LPT1 and COM1.
+  // The machine "listed" offers COM4, LPT1 and COM1, "none" no port.
   const std::string listed = port_list_prompt({"COM1", "COM4"});
   const std::string invalid = kInvalidSelection;
   const std::string manual = kTypePortPrompt;
@@ -195,42 +196,38 @@ TEST(BadInput, DialogueAnswersOfNulNoiseAndMegabyteLines) {
 
   const struct {
     const char* what;
-    const char* program;
+    const char* machine;
     std::string input;
     std::string dialogue;  // what the dialogue prints
     std::string port;
   } cases[] = {
-      {"NUL bytes", VR815_LISTED_PORTS_PATH, std::string("\0\0\0\n", 4), listed,
-       "COM3"},
-      {"choice, NUL, digit", VR815_LISTED_PORTS_PATH,
+      {"NUL bytes", "listed", std::string("\0\0\0\n", 4), listed, "COM3"},
+      {"choice, NUL, digit", "listed",
        std::string("2\0"
                    "9\n",
                    4),
        listed, "COM4"},
-      {"binary noise", VR815_LISTED_PORTS_PATH, noisy, listed + invalid,
-       "COM3"},
-      {"choice, then noise", VR815_LISTED_PORTS_PATH, two_then_noise, listed,
-       "COM4"},
-      {"a megabyte of digits", VR815_LISTED_PORTS_PATH,
-       std::string(mb, '1') + "\n", listed + invalid, "COM3"},
-      {"choice, then a megabyte of blanks", VR815_LISTED_PORTS_PATH,
+      {"binary noise", "listed", noisy, listed + invalid, "COM3"},
+      {"choice, then noise", "listed", two_then_noise, listed, "COM4"},
+      {"a megabyte of digits", "listed", std::string(mb, '1') + "\n",
+       listed + invalid, "COM3"},
+      {"choice, then a megabyte of blanks", "listed",
        "1" + std::string(mb, ' ') + "\n", listed, "COM1"},
-      {"a megabyte of NUL bytes", VR815_LISTED_PORTS_PATH,
-       std::string(mb, '\0') + "\n", listed, "COM3"},
-      {"NUL bytes", VR815_NO_PORTS_PATH, std::string("\0\0\n", 3), manual,
-       "COM3"},
-      {"name, NUL, more", VR815_NO_PORTS_PATH, std::string("COM12\0junk\n", 11),
-       manual, "COM12"},
-      {"binary noise", VR815_NO_PORTS_PATH, name_noise, manual,
-       name_noise.substr(0, 63)},
-      {"a megabyte line", VR815_NO_PORTS_PATH, std::string(mb, 'A') + "\n",
-       manual, std::string(63, 'A')},
-      {"a megabyte without a line end", VR815_NO_PORTS_PATH,
-       std::string(mb, 'B'), manual, std::string(63, 'B')},
+      {"a megabyte of NUL bytes", "listed", std::string(mb, '\0') + "\n",
+       listed, "COM3"},
+      {"NUL bytes", "none", std::string("\0\0\n", 3), manual, "COM3"},
+      {"name, NUL, more", "none", std::string("COM12\0junk\n", 11), manual,
+       "COM12"},
+      {"binary noise", "none", name_noise, manual, name_noise.substr(0, 63)},
+      {"a megabyte line", "none", std::string(mb, 'A') + "\n", manual,
+       std::string(63, 'A')},
+      {"a megabyte without a line end", "none", std::string(mb, 'B'), manual,
+       std::string(63, 'B')},
   };
   std::vector<Invocation> invocations;
   for (const auto& c : cases) {
-    invocations.push_back({{c.program}, c.input, kKillAfterMs});
+    invocations.push_back(
+        {{VR815_DIALOGUE_PATH, c.machine}, c.input, kKillAfterMs});
   }
   const std::vector<ProgramResult> runs = run_programs(invocations, kAtOnce);
   const std::string tail =
@@ -238,9 +235,8 @@ TEST(BadInput, DialogueAnswersOfNulNoiseAndMegabyteLines) {
   for (size_t i = 0; i < std::size(cases); ++i) {
     const ProgramResult& run = runs[i];
     SCOPED_TRACE(std::string(cases[i].what) + ", " +
-                 (cases[i].program == std::string(VR815_NO_PORTS_PATH)
-                      ? "no ports"
-                      : "ports listed"));
+                 (cases[i].machine == std::string("none") ? "no ports"
+                                                          : "ports listed"));
     ASSERT_FALSE(run.timed_out);
     EXPECT_EQ(run.status, 255);
     const std::string head =
