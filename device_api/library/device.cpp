@@ -53,13 +53,15 @@ uint64_t counts_of(const std::vector<uint32_t>& w, size_t low, size_t high) {
 
 extern "C" {
 
+// The handle is the one place a line is owned by a bare pointer: handed out
+// here, taken back by vr815_close.
 VR815_API void* vr815_init(const char* port, int32_t baud) {
-  return vr815::line_open(port, baud);
+  return vr815::line_open(port, baud).release();
 }
 
 VR815_API int32_t vr815_close(void* handle) {
   if (handle == nullptr) return VR815_ERR_BAD_ARG;
-  vr815::line_close(line_of(handle));
+  delete line_of(handle);
   return VR815_OK;
 }
 

@@ -25,9 +25,9 @@ int32_t transact(Line* line, uint8_t command, uint16_t param,
                                  words)) {
     return VR815_ERR_BAD_ARG;
   }
-  line_discard_input(line);
+  line->discard_input();
   const IoResult written =
-      line_write(line, request.data(), request.size(), VR815_WRITE_TIMEOUT_MS);
+      line->write(request.data(), request.size(), VR815_WRITE_TIMEOUT_MS);
   if (written != IoResult::Ok) return io_status(written);
 
   // Read no further than the reply the bytes so far announce, so nothing of
@@ -47,8 +47,8 @@ int32_t transact(Line* line, uint8_t command, uint16_t param,
     const size_t have = buf.size();
     buf.resize(check.need);
     size_t got = 0;
-    const IoResult r = line_read(line, buf.data() + have, check.need - have,
-                                 remaining_ms(deadline), &got);
+    const IoResult r = line->read(buf.data() + have, check.need - have,
+                                  remaining_ms(deadline), &got);
     buf.resize(have + got);
     if (r != IoResult::Ok) return io_status(r);
   }

@@ -15,18 +15,13 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "poll_wait-posix.h"
 #include "serial_port.h"
 
 namespace vr815 {
-
-struct SerialPort {
-  int fd;
-  /// The line's settings as the driver took them at the open.
-  termios settings;
-};
 
 namespace {
 
@@ -165,21 +160,6 @@ bool same_settings(const termios& a, const termios& b) {
          cfgetospeed(&a) == cfgetospeed(&b);
 }
 
-// A terminal's settings are shared by everyone who has it open, and the
-// exclusive mode does not stop root: a program that opens the line without
-// the lock (services that probe serial ports at plug-in do) may leave it at
-// another speed, canonical, or with VMIN 0, where an empty line reads 0 bytes
-// like a hung-up one. So each exchange starts from the settings of the open.
-
-/// Puts the settings of the open back if they changed; false when the line
-/// cannot be asked, as a hung-up terminal answers.
-bool keep_settings(const SerialPort& port) {
-  termios now{};
-  if (tcgetattr(port.fd, &now) != 0) return false;
-  if (same_settings(now, port.settings)) return true;
-  return tcsetattr(port.fd, TCSANOW, &port.settings) == 0;
-}
-
 /// True when the terminal reports a hang-up or an error now. A read of 0
 /// bytes alone does not tell: with VMIN 0 an empty line reads 0 bytes too.
 bool hung_up(int fd) {
@@ -194,9 +174,78 @@ bool same_device(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_rdev == b.st_rdev;
 }
 
+class SerialPort final : public Line {
+ public:
+  explicit SerialPort(int fd) : fd_(fd) {}
+  ~SerialPort() override;
+
+  /// Takes the line for this process: the lock, the exclusive mode, raw 8N1
+  /// at the speed. False when any of it fails.
+  bool take(speed_t speed);
+
+  void discard_input() override;
+  IoResult write(const uint8_t* data, size_t len, int timeout_ms) override;
+  IoResult read(uint8_t* buf, size_t len, int timeout_ms, size_t* got) override;
+
+ private:
+  bool keep_settings();
+
+  int fd_;
+  /// Set once the lock is held: the close clears the exclusive mode too.
+  bool taken_ = false;
+  /// The line's settings as the driver took them at the open.
+  termios settings_{};
+};
+
+SerialPort::~SerialPort() {
+  if (taken_) {
+    // The exclusive mode belongs to the terminal, not to this descriptor:
+    // clear it so that the next open succeeds while others hold the line
+    // open.
+    ioctl(fd_, TIOCNXCL);
+    // Nothing left to send, so close does not wait for output to drain.
+    tcflush(fd_, TCIOFLUSH);
+  }
+  close(fd_);
+}
+
+bool SerialPort::take(speed_t speed) {
+  // Advisory as well as exclusive, because root passes TIOCEXCL.
+  if (flock(fd_, LOCK_EX | LOCK_NB) != 0) return false;
+  taken_ = true;
+  if (ioctl(fd_, TIOCEXCL) != 0 || !set_raw(fd_, speed) ||
+      tcgetattr(fd_, &settings_) != 0) {
+    return false;
+  }
+  tcflush(fd_, TCIOFLUSH);
+  return true;
+}
+
+// A terminal's settings are shared by everyone who has it open, and the
+// exclusive mode does not stop root: a program that opens the line without
+// the lock (services that probe serial ports at plug-in do) may leave it at
+// another speed, canonical, or with VMIN 0, where an empty line reads 0 bytes
+// like a hung-up one. So each exchange starts from the settings of the open.
+
+/// Puts the settings of the open back if they changed; false when the line
+/// cannot be asked, as a hung-up terminal answers.
+bool SerialPort::keep_settings() {
+  termios now{};
+  if (tcgetattr(fd_, &now) != 0) return false;
+  if (same_settings(now, settings_)) return true;
+  return tcsetattr(fd_, TCSANOW, &settings_) == 0;
+}
+
+void SerialPort::discard_input() {
+  tcflush(fd_, TCIFLUSH);
+  uint8_t sink[256];
+  while (::read(fd_, sink, sizeof sink) > 0) {
+  }
+}
+
 }  // namespace
 
-SerialPort* serial_open(const char* name, int32_t baud) {
+std::unique_ptr<Line> serial_open(const char* name, int32_t baud) {
   std::string path;
   speed_t speed{};
   if (name == nullptr || !device_path(name, &path) ||
@@ -211,55 +260,24 @@ SerialPort* serial_open(const char* name, int32_t baud) {
   }
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return nullptr;
+  auto port = std::make_unique<SerialPort>(fd);
   // The path may name another file by now, and the kernel has the last word
-  // on what is a terminal: check again before a byte is written. Lock
-  // advisory as well as exclusive, because root passes TIOCEXCL.
+  // on what is a terminal: check again before a byte is written.
   struct stat opened {};
   if (fstat(fd, &opened) != 0 || !same_device(before, opened) || !isatty(fd) ||
-      flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    close(fd);
+      !port->take(speed)) {
     return nullptr;
   }
-  SerialPort* port = new SerialPort{fd, {}};
-  if (ioctl(fd, TIOCEXCL) != 0 || !set_raw(fd, speed) ||
-      tcgetattr(fd, &port->settings) != 0) {
-    ioctl(fd, TIOCNXCL);
-    close(fd);
-    delete port;
-    return nullptr;
-  }
-  tcflush(fd, TCIOFLUSH);
   return port;
 }
 
-void serial_close(SerialPort* port) {
-  if (port == nullptr) return;
-  // The exclusive mode belongs to the terminal, not to this descriptor: clear
-  // it so that the next open succeeds while others hold the line open.
-  ioctl(port->fd, TIOCNXCL);
-  // Nothing left to send, so close does not wait for output to drain.
-  tcflush(port->fd, TCIOFLUSH);
-  close(port->fd);
-  delete port;
-}
-
-void serial_discard_input(SerialPort* port) {
-  if (port == nullptr) return;
-  tcflush(port->fd, TCIFLUSH);
-  uint8_t sink[256];
-  while (read(port->fd, sink, sizeof sink) > 0) {
-  }
-}
-
-IoResult serial_write(SerialPort* port, const uint8_t* data, size_t len,
-                      int timeout_ms) {
-  if (port == nullptr) return IoResult::LineError;
+IoResult SerialPort::write(const uint8_t* data, size_t len, int timeout_ms) {
   if (len == 0) return IoResult::Ok;
-  if (data == nullptr || !keep_settings(*port)) return IoResult::LineError;
+  if (data == nullptr || !keep_settings()) return IoResult::LineError;
   const auto deadline = deadline_after(timeout_ms);
   size_t done = 0;
   while (done < len) {
-    const ssize_t n = write(port->fd, data + done, len - done);
+    const ssize_t n = ::write(fd_, data + done, len - done);
     if (n > 0) {
       done += static_cast<size_t>(n);
       continue;
@@ -267,23 +285,21 @@ IoResult serial_write(SerialPort* port, const uint8_t* data, size_t len,
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
       return IoResult::LineError;
     }
-    const IoResult ready = wait_for(port->fd, POLLOUT, deadline);
+    const IoResult ready = wait_for(fd_, POLLOUT, deadline);
     if (ready != IoResult::Ok) return ready;
   }
   return IoResult::Ok;
 }
 
-IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len, int timeout_ms,
-                     size_t* got) {
+IoResult SerialPort::read(uint8_t* buf, size_t len, int timeout_ms,
+                          size_t* got) {
   if (got == nullptr) return IoResult::LineError;
   *got = 0;
   if (len == 0) return IoResult::Ok;
-  if (port == nullptr || buf == nullptr || !keep_settings(*port)) {
-    return IoResult::LineError;
-  }
+  if (buf == nullptr || !keep_settings()) return IoResult::LineError;
   const auto deadline = deadline_after(timeout_ms);
   for (;;) {
-    const ssize_t n = read(port->fd, buf, len);
+    const ssize_t n = ::read(fd_, buf, len);
     if (n > 0) {
       *got = static_cast<size_t>(n);
       return IoResult::Ok;
@@ -293,10 +309,10 @@ IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len, int timeout_ms,
     }
     // 0 bytes: a hung-up terminal, or an empty one whose VMIN another program
     // set to 0 since the check above.
-    if (n == 0 && (hung_up(port->fd) || !keep_settings(*port))) {
+    if (n == 0 && (hung_up(fd_) || !keep_settings())) {
       return IoResult::LineError;
     }
-    const IoResult ready = wait_for(port->fd, POLLIN, deadline);
+    const IoResult ready = wait_for(fd_, POLLIN, deadline);
     if (ready != IoResult::Ok) return ready;
   }
 }

@@ -7,14 +7,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 namespace vr815 {
-
-struct SerialPort {
-  HANDLE handle;
-  COMMTIMEOUTS timeouts;  // as last set on the port
-};
 
 namespace {
 
@@ -54,21 +50,6 @@ DWORD to_dword_ms(int timeout_ms) {
   return timeout_ms > 0 ? static_cast<DWORD>(timeout_ms) : 0;
 }
 
-bool apply_timeouts(SerialPort* port, const COMMTIMEOUTS& wanted) {
-  const COMMTIMEOUTS& now = port->timeouts;
-  if (now.ReadIntervalTimeout == wanted.ReadIntervalTimeout &&
-      now.ReadTotalTimeoutMultiplier == wanted.ReadTotalTimeoutMultiplier &&
-      now.ReadTotalTimeoutConstant == wanted.ReadTotalTimeoutConstant &&
-      now.WriteTotalTimeoutMultiplier == wanted.WriteTotalTimeoutMultiplier &&
-      now.WriteTotalTimeoutConstant == wanted.WriteTotalTimeoutConstant) {
-    return true;
-  }
-  COMMTIMEOUTS copy = wanted;
-  if (!SetCommTimeouts(port->handle, &copy)) return false;
-  port->timeouts = wanted;
-  return true;
-}
-
 // A read waits up to timeout_ms for the first byte and returns once the
 // line has been quiet for kReadIntervalMs after the last one, or when the
 // buffer is full, never later than timeout_ms. (With the documented "return
@@ -98,72 +79,79 @@ COMMTIMEOUTS write_timeouts(const COMMTIMEOUTS& current, int timeout_ms) {
   return t;
 }
 
-}  // namespace
+class SerialPort final : public Line {
+ public:
+  explicit SerialPort(HANDLE handle) : handle_(handle) {}
+  ~SerialPort() override { CloseHandle(handle_); }
 
-SerialPort* serial_open(const char* name, int32_t baud) {
-  if (name == nullptr || name[0] == '\0' || !serial_baud_supported(baud)) {
-    return nullptr;
-  }
-  HANDLE handle =
-      CreateFileA(device_path(name).c_str(), GENERIC_READ | GENERIC_WRITE,
-                  0 /* exclusive */, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  /// Sets the line and the first timeouts; false when the port refuses.
+  bool set_up(int32_t baud);
 
-  SerialPort* port = new SerialPort{handle, {}};
+  void discard_input() override { PurgeComm(handle_, PURGE_RXCLEAR); }
+  IoResult write(const uint8_t* data, size_t len, int timeout_ms) override;
+  IoResult read(uint8_t* buf, size_t len, int timeout_ms, size_t* got) override;
+
+ private:
+  bool apply_timeouts(const COMMTIMEOUTS& wanted);
+
+  HANDLE handle_;
+  COMMTIMEOUTS timeouts_{};  // as last set on the port
+};
+
+bool SerialPort::set_up(int32_t baud) {
   // Start from "return at once" so that no call can ever wait unbounded.
   COMMTIMEOUTS initial{};
   initial.ReadIntervalTimeout = MAXDWORD;
   initial.WriteTotalTimeoutConstant = 1;
-  if (!set_line(handle, baud) || !SetCommTimeouts(handle, &initial)) {
-    CloseHandle(handle);
-    delete port;
-    return nullptr;
+  if (!set_line(handle_, baud) || !SetCommTimeouts(handle_, &initial)) {
+    return false;
   }
-  port->timeouts = initial;
-  PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
-  return port;
+  timeouts_ = initial;
+  PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
+  return true;
 }
 
-void serial_close(SerialPort* port) {
-  if (port == nullptr) return;
-  CloseHandle(port->handle);
-  delete port;
+bool SerialPort::apply_timeouts(const COMMTIMEOUTS& wanted) {
+  const COMMTIMEOUTS& now = timeouts_;
+  if (now.ReadIntervalTimeout == wanted.ReadIntervalTimeout &&
+      now.ReadTotalTimeoutMultiplier == wanted.ReadTotalTimeoutMultiplier &&
+      now.ReadTotalTimeoutConstant == wanted.ReadTotalTimeoutConstant &&
+      now.WriteTotalTimeoutMultiplier == wanted.WriteTotalTimeoutMultiplier &&
+      now.WriteTotalTimeoutConstant == wanted.WriteTotalTimeoutConstant) {
+    return true;
+  }
+  COMMTIMEOUTS copy = wanted;
+  if (!SetCommTimeouts(handle_, &copy)) return false;
+  timeouts_ = wanted;
+  return true;
 }
 
-void serial_discard_input(SerialPort* port) {
-  if (port == nullptr) return;
-  PurgeComm(port->handle, PURGE_RXCLEAR);
-}
-
-IoResult serial_write(SerialPort* port, const uint8_t* data, size_t len,
-                      int timeout_ms) {
-  if (port == nullptr) return IoResult::LineError;
+IoResult SerialPort::write(const uint8_t* data, size_t len, int timeout_ms) {
   if (len == 0) return IoResult::Ok;
   if (data == nullptr || len > MAXDWORD) return IoResult::LineError;
-  if (!apply_timeouts(port, write_timeouts(port->timeouts, timeout_ms))) {
+  if (!apply_timeouts(write_timeouts(timeouts_, timeout_ms))) {
     return IoResult::LineError;
   }
   DWORD written = 0;
-  if (!WriteFile(port->handle, data, static_cast<DWORD>(len), &written,
-                 nullptr)) {
+  if (!WriteFile(handle_, data, static_cast<DWORD>(len), &written, nullptr)) {
     return GetLastError() == ERROR_SEM_TIMEOUT ? IoResult::Timeout
                                                : IoResult::LineError;
   }
   return written == len ? IoResult::Ok : IoResult::Timeout;
 }
 
-IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len, int timeout_ms,
-                     size_t* got) {
+IoResult SerialPort::read(uint8_t* buf, size_t len, int timeout_ms,
+                          size_t* got) {
   if (got == nullptr) return IoResult::LineError;
   *got = 0;
   if (len == 0) return IoResult::Ok;
-  if (port == nullptr || buf == nullptr) return IoResult::LineError;
-  if (!apply_timeouts(port, read_timeouts(port->timeouts, timeout_ms))) {
+  if (buf == nullptr) return IoResult::LineError;
+  if (!apply_timeouts(read_timeouts(timeouts_, timeout_ms))) {
     return IoResult::LineError;
   }
   DWORD n = 0;
   const DWORD want = static_cast<DWORD>(std::min<size_t>(len, MAXDWORD));
-  if (!ReadFile(port->handle, buf, want, &n, nullptr)) {
+  if (!ReadFile(handle_, buf, want, &n, nullptr)) {
     return IoResult::LineError;  // includes a line that hung up
   }
   *got = n;
@@ -172,8 +160,23 @@ IoResult serial_read(SerialPort* port, uint8_t* buf, size_t len, int timeout_ms,
   // gone; the port's error state can.
   DWORD errors = 0;
   COMSTAT status{};
-  return ClearCommError(port->handle, &errors, &status) ? IoResult::Timeout
-                                                        : IoResult::LineError;
+  return ClearCommError(handle_, &errors, &status) ? IoResult::Timeout
+                                                   : IoResult::LineError;
+}
+
+}  // namespace
+
+std::unique_ptr<Line> serial_open(const char* name, int32_t baud) {
+  if (name == nullptr || name[0] == '\0' || !serial_baud_supported(baud)) {
+    return nullptr;
+  }
+  HANDLE handle =
+      CreateFileA(device_path(name).c_str(), GENERIC_READ | GENERIC_WRITE,
+                  0 /* exclusive */, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  auto port = std::make_unique<SerialPort>(handle);
+  if (!port->set_up(baud)) return nullptr;
+  return port;
 }
 
 bool serial_baud_supported(int32_t baud) { return baud > 0; }

@@ -1,5 +1,8 @@
 // The device on an existing serial port (one end of a virtual pair, or a
 // cable), through the library's own line.
+#include <memory>
+#include <utility>
+
 #include "line.h"
 #include "transport.h"
 
@@ -9,29 +12,26 @@ namespace {
 
 class PortTransport : public Transport {
  public:
-  explicit PortTransport(Line* line) : line_(line) {}
-  ~PortTransport() override { line_close(line_); }
+  explicit PortTransport(std::unique_ptr<Line> line) : line_(std::move(line)) {}
 
   IoResult receive(uint8_t* buf, size_t len, int timeout_ms,
                    size_t* got) override {
     *got = 0;
     if (line_ == nullptr) return wait_on_dead_line(timeout_ms);
-    const IoResult r = line_read(line_, buf, len, timeout_ms, got);
+    const IoResult r = line_->read(buf, len, timeout_ms, got);
     if (r == IoResult::LineError) hang_up();
     return r;
   }
 
   IoResult send(const uint8_t* data, size_t len, int timeout_ms) override {
-    return line_write(line_, data, len, timeout_ms);
+    if (line_ == nullptr) return IoResult::LineError;
+    return line_->write(data, len, timeout_ms);
   }
 
-  void hang_up() override {
-    line_close(line_);
-    line_ = nullptr;
-  }
+  void hang_up() override { line_.reset(); }
 
  private:
-  Line* line_;
+  std::unique_ptr<Line> line_;
 };
 
 }  // namespace
@@ -39,7 +39,7 @@ class PortTransport : public Transport {
 OpenedTransport open_port_transport(const Options& options) {
   OpenedTransport opened;
   opened.name = options.port;
-  Line* line = nullptr;
+  std::unique_ptr<Line> line;
   // Down from the start: the device never takes its end of the line.
   if (options.hangup_after != uint64_t{0}) {
     line = line_open(options.port.c_str(), options.baud);
@@ -48,7 +48,7 @@ OpenedTransport open_port_transport(const Options& options) {
       return opened;
     }
   }
-  opened.transport = std::make_unique<PortTransport>(line);
+  opened.transport = std::make_unique<PortTransport>(std::move(line));
   return opened;
 }
 

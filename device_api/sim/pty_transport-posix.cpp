@@ -7,6 +7,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <memory>
+#include <string>
+
 #include "transport.h"
 
 namespace vr815::sim {
@@ -15,14 +18,17 @@ namespace {
 
 class PtyTransport : public Transport {
  public:
-  /// The slave side stays open too, so that the line stays up between host
-  /// sessions, and its number is not handed to a new terminal while the
-  /// device runs.
-  PtyTransport(int master, int slave) : master_(master), slave_(slave) {}
+  PtyTransport() = default;
+  PtyTransport(const PtyTransport&) = delete;
+  PtyTransport& operator=(const PtyTransport&) = delete;
   ~PtyTransport() override {
     hang_up();
-    close(slave_);
+    if (slave_ >= 0) close(slave_);
   }
+
+  /// Opens a new pseudo-terminal, raw from the start: no echo of answers, no
+  /// line editing of requests. *path is the side the host opens.
+  bool open(std::string* path);
 
   IoResult receive(uint8_t* buf, size_t len, int timeout_ms,
                    size_t* got) override {
@@ -62,45 +68,40 @@ class PtyTransport : public Transport {
   }
 
  private:
-  int master_;
-  int slave_;
+  int master_ = -1;
+  /// The slave side stays open too, so that the line stays up between host
+  /// sessions, and its number is not handed to a new terminal while the
+  /// device runs.
+  int slave_ = -1;
 };
 
-/// A new pseudo-terminal, raw from the start: no echo of answers, no line
-/// editing of requests.
-bool open_pty(int* master, int* slave, std::string* path) {
-  *master = posix_openpt(O_RDWR | O_NOCTTY);
-  *slave = -1;
-  if (*master < 0) return false;
-  const char* name = nullptr;
-  if (grantpt(*master) == 0 && unlockpt(*master) == 0) name = ptsname(*master);
-  if (name != nullptr) {
-    *path = name;
-    fcntl(*master, F_SETFD, FD_CLOEXEC);
-    fcntl(*master, F_SETFL, fcntl(*master, F_GETFL) | O_NONBLOCK);
-    *slave = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+bool PtyTransport::open(std::string* path) {
+  master_ = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+    return false;
   }
+  const char* name = ptsname(master_);
+  if (name == nullptr) return false;
+  *path = name;
+  fcntl(master_, F_SETFD, FD_CLOEXEC);
+  fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+  slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
   termios tio{};
-  if (*slave >= 0 && tcgetattr(*slave, &tio) == 0) {
-    cfmakeraw(&tio);
-    if (tcsetattr(*slave, TCSANOW, &tio) == 0) return true;
-  }
-  close(*master);
-  if (*slave >= 0) close(*slave);
-  return false;
+  if (slave_ < 0 || tcgetattr(slave_, &tio) != 0) return false;
+  cfmakeraw(&tio);
+  return tcsetattr(slave_, TCSANOW, &tio) == 0;
 }
 
 }  // namespace
 
 OpenedTransport open_pty_transport(const Options& options) {
   OpenedTransport opened;
-  int master = -1;
-  int slave = -1;
-  if (!open_pty(&master, &slave, &opened.name)) {
+  auto pty = std::make_unique<PtyTransport>();
+  if (!pty->open(&opened.name)) {
     opened.error = "cannot open a pseudo-terminal";
     return opened;
   }
-  opened.transport = std::make_unique<PtyTransport>(master, slave);
+  opened.transport = std::move(pty);
   // Down from the start: the terminal is gone before its path is told.
   if (options.hangup_after == uint64_t{0}) opened.transport->hang_up();
   return opened;

@@ -1,6 +1,8 @@
 // The device on a TCP port: one host at a time, as a serial port allows;
 // a host that connects while another is served is closed at once.
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "socket_address.h"
 #include "tcp_line.h"
@@ -15,49 +17,43 @@ constexpr int kRefuseEveryMs = 10;
 
 class TcpTransport : public Transport {
  public:
-  explicit TcpTransport(TcpListener* listener) : listener_(listener) {}
-  ~TcpTransport() override {
-    tcp_close(host_);
-    tcp_stop_listening(listener_);
-  }
+  explicit TcpTransport(std::unique_ptr<TcpListener> listener)
+      : listener_(std::move(listener)) {}
 
   IoResult receive(uint8_t* buf, size_t len, int timeout_ms,
                    size_t* got) override {
     *got = 0;
     if (listener_ == nullptr) return wait_on_dead_line(timeout_ms);
     if (host_ == nullptr) {
-      host_ = tcp_accept(listener_, timeout_ms);
+      host_ = listener_->accept(timeout_ms);
       return IoResult::Timeout;
     }
     // A host that left and came back has closed before it connected again:
     // look for its leaving first, so that it is not turned away as a
     // newcomer.
-    IoResult r = tcp_read(host_, buf, len, 0, got);
+    IoResult r = host_->read(buf, len, 0, got);
     if (r == IoResult::Timeout) {
-      while (TcpLine* newcomer = tcp_accept(listener_, 0)) tcp_close(newcomer);
-      r = tcp_read(host_, buf, len, std::min(timeout_ms, kRefuseEveryMs), got);
+      while (listener_->accept(0) != nullptr) {
+      }
+      r = host_->read(buf, len, std::min(timeout_ms, kRefuseEveryMs), got);
     }
-    if (r == IoResult::LineError) {
-      tcp_close(host_);
-      host_ = nullptr;
-    }
+    if (r == IoResult::LineError) host_.reset();
     return r;
   }
 
   IoResult send(const uint8_t* data, size_t len, int timeout_ms) override {
-    return tcp_write(host_, data, len, timeout_ms);
+    if (host_ == nullptr) return IoResult::LineError;
+    return host_->write(data, len, timeout_ms);
   }
 
   void hang_up() override {
-    tcp_close(host_);
-    host_ = nullptr;
-    tcp_stop_listening(listener_);
-    listener_ = nullptr;
+    host_.reset();
+    listener_.reset();
   }
 
  private:
-  TcpListener* listener_;
-  TcpLine* host_ = nullptr;
+  std::unique_ptr<TcpListener> listener_;
+  std::unique_ptr<Line> host_;
 };
 
 }  // namespace
@@ -66,7 +62,7 @@ OpenedTransport open_tcp_transport(const Options& options) {
   OpenedTransport opened;
   SocketAddress address;
   SocketAddress bound;
-  TcpListener* listener = nullptr;
+  std::unique_ptr<TcpListener> listener;
   if (parse_listen_address(options.listen, &address)) {
     listener = tcp_listen(address, &bound);
   }
@@ -75,7 +71,7 @@ OpenedTransport open_tcp_transport(const Options& options) {
     return opened;
   }
   opened.name = socket_name(bound);
-  opened.transport = std::make_unique<TcpTransport>(listener);
+  opened.transport = std::make_unique<TcpTransport>(std::move(listener));
   if (options.hangup_after == uint64_t{0}) opened.transport->hang_up();
   return opened;
 }

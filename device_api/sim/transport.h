@@ -14,6 +14,9 @@
 
 namespace vr815::sim {
 
+/// An open line of the device. As with the library's lines (line.h), it
+/// frees what it holds in its destructor and is handed out as
+/// std::unique_ptr, so that no failure path closes anything by hand.
 class Transport {
  public:
   virtual ~Transport() = default;
