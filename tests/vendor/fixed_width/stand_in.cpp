@@ -59,8 +59,7 @@ INT __stdcall vr815_set_delay(void* handle, WORD channel, UINT delay_ns) {
                 handle == kDevice && channel == 1 && delay_ns == 10);
 }
 
-INT __stdcall vr815_set_pulse_width(void* handle, WORD channel,
-                                    UINT width_ns) {
+INT __stdcall vr815_set_pulse_width(void* handle, WORD channel, UINT width_ns) {
   return answer("vr815_set_pulse_width",
                 handle == kDevice && channel == 1 && width_ns == 100);
 }

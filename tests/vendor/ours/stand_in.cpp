@@ -59,8 +59,7 @@ int32_t vr815_set_delay(void* handle, int32_t channel, int64_t delay_ns) {
                 handle == kDevice && channel == 1 && delay_ns == 10);
 }
 
-int32_t vr815_set_pulse_width(void* handle, int32_t channel,
-                              int64_t width_ns) {
+int32_t vr815_set_pulse_width(void* handle, int32_t channel, int64_t width_ns) {
   return answer("vr815_set_pulse_width",
                 handle == kDevice && channel == 1 && width_ns == 100);
 }

@@ -79,7 +79,8 @@ LONG WINAPI vr815_get_version(LPSTR buffer, DWORD size) {
 void VR815DDG::BuildFrame(BYTE cmd, WORD param, const BYTE* data, DWORD len,
                           std::vector<BYTE>& frame) {
   const std::vector<DWORD> none;
-  if (data == nullptr && len == 0) stand_in::append_frame(frame, cmd, param, none);
+  if (data == nullptr && len == 0)
+    stand_in::append_frame(frame, cmd, param, none);
 }
 
 void VR815DDG::BuildFrameU32(BYTE cmd, WORD param, std::vector<DWORD>& words,

@@ -30,8 +30,7 @@ VR815_EXPORT long __cdecl vr815_set_trigger(VR815_HANDLE device, int mode);
 VR815_EXPORT long __cdecl vr815_set_trigger_freq(VR815_HANDLE device,
                                                  double hz = 1000.0);
 VR815_EXPORT long __cdecl vr815_set_output_channel(VR815_HANDLE device,
-                                                   int channel,
-                                                   int enable = 1);
+                                                   int channel, int enable = 1);
 VR815_EXPORT long __cdecl vr815_set_delay(VR815_HANDLE device, int channel,
                                           long long delay_ns);
 VR815_EXPORT long __cdecl vr815_set_pulse_width(VR815_HANDLE device,

@@ -22,26 +22,21 @@
 extern "C" {
 VR815_API void* __stdcall vr815_init(const char* port, INT baud);
 VR815_API bool __stdcall vr815_close(void* handle);
-VR815_API INT __stdcall vr815_read_temperature(void* handle,
-                                                           float* celsius);
-VR815_API INT __stdcall vr815_read_timing_config(
-    void* handle, WORD channel, LONGLONG* delay_ns, LONGLONG* width_ns,
-    BYTE* trig_mode, double* trig_freq_hz);
-VR815_API INT __stdcall vr815_set_trigger(void* handle,
-                                                      BYTE mode);
-VR815_API INT __stdcall vr815_set_trigger_freq(void* handle,
-                                                           double hz);
-VR815_API INT __stdcall vr815_set_output_channel(void* handle,
-                                                             WORD channel,
-                                                             BYTE enable);
-VR815_API INT __stdcall vr815_set_delay(void* handle,
-                                                    WORD channel,
-                                                    UINT delay_ns);
-VR815_API INT __stdcall vr815_set_pulse_width(void* handle,
-                                                          WORD channel,
-                                                          UINT width_ns);
-VR815_API INT __stdcall vr815_set_global_output(void* handle,
-                                                            BYTE enable);
+VR815_API INT __stdcall vr815_read_temperature(void* handle, float* celsius);
+VR815_API INT __stdcall vr815_read_timing_config(void* handle, WORD channel,
+                                                 LONGLONG* delay_ns,
+                                                 LONGLONG* width_ns,
+                                                 BYTE* trig_mode,
+                                                 double* trig_freq_hz);
+VR815_API INT __stdcall vr815_set_trigger(void* handle, BYTE mode);
+VR815_API INT __stdcall vr815_set_trigger_freq(void* handle, double hz);
+VR815_API INT __stdcall vr815_set_output_channel(void* handle, WORD channel,
+                                                 BYTE enable);
+VR815_API INT __stdcall vr815_set_delay(void* handle, WORD channel,
+                                        UINT delay_ns);
+VR815_API INT __stdcall vr815_set_pulse_width(void* handle, WORD channel,
+                                              UINT width_ns);
+VR815_API INT __stdcall vr815_set_global_output(void* handle, BYTE enable);
 VR815_API INT __stdcall vr815_software_trigger(void* handle);
 }
 

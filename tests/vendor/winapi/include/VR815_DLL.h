@@ -26,23 +26,18 @@ VR815_DLL_API HANDLE WINAPI vr815_init(LPCSTR portName, DWORD baudRate);
 VR815_DLL_API BOOL WINAPI vr815_close(HANDLE hDevice);
 VR815_DLL_API LONG WINAPI vr815_read_temperature(HANDLE hDevice,
                                                  float* pCelsius);
-VR815_DLL_API LONG WINAPI vr815_read_timing_config(HANDLE hDevice,
-                                                   DWORD channel,
-                                                   LONG* pDelayNs,
-                                                   LONG* pWidthNs,
-                                                   LONG* pTrigMode,
-                                                   double* pTrigFreqHz);
+VR815_DLL_API LONG WINAPI
+vr815_read_timing_config(HANDLE hDevice, DWORD channel, LONG* pDelayNs,
+                         LONG* pWidthNs, LONG* pTrigMode, double* pTrigFreqHz);
 VR815_DLL_API LONG WINAPI vr815_set_trigger(HANDLE hDevice, DWORD mode);
 VR815_DLL_API LONG WINAPI vr815_set_trigger_freq(HANDLE hDevice, double hz);
 VR815_DLL_API LONG WINAPI vr815_set_output_channel(HANDLE hDevice,
-                                                   DWORD channel,
-                                                   DWORD enable);
+                                                   DWORD channel, DWORD enable);
 VR815_DLL_API LONG WINAPI vr815_set_delay(HANDLE hDevice, DWORD channel,
                                           DWORD delayNs);
 VR815_DLL_API LONG WINAPI vr815_set_pulse_width(HANDLE hDevice, DWORD channel,
                                                 DWORD widthNs);
-VR815_DLL_API LONG WINAPI vr815_set_global_output(HANDLE hDevice,
-                                                  DWORD enable);
+VR815_DLL_API LONG WINAPI vr815_set_global_output(HANDLE hDevice, DWORD enable);
 VR815_DLL_API LONG WINAPI vr815_software_trigger(HANDLE hDevice);
 VR815_DLL_API LONG WINAPI vr815_get_version(LPSTR buffer, DWORD size);
 
