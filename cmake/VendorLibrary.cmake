@@ -34,8 +34,9 @@ set(VR815_VENDOR ON)
 set(BUILD_TESTING OFF)
 message(STATUS "vr815-test against the maker's library: ${VR815_VENDOR_IMPORT_LIB}")
 
+# A system folder: the maker's header is not ours to keep free of warnings.
 add_library(vr815_api_headers INTERFACE)
-target_include_directories(vr815_api_headers
+target_include_directories(vr815_api_headers SYSTEM
   INTERFACE "${VR815_VENDOR_HEADER_DIR}")
 
 add_library(VR815_DLL SHARED IMPORTED GLOBAL)
@@ -50,6 +51,7 @@ if(VR815_VENDOR_DLL)
   add_custom_target(vr815_vendor_dll ALL
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
             "${VR815_VENDOR_DLL}" "$<TARGET_FILE_DIR:vr815-test>"
-    COMMENT "Copying the maker's VR815_DLL.dll beside vr815-test")
+    COMMENT "Copying the maker's VR815_DLL.dll beside vr815-test"
+    VERBATIM)
   add_dependencies(vr815_vendor_dll vr815-test)
 endif()

@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "VR815_DLL.h"
+#include "library_binding.h"
 #include "report.h"
 
 namespace {
 
 constexpr int32_t kChannel = 1;
+constexpr int32_t kTriggerInternal = 0;
+constexpr int32_t kTriggerSoftware = 2;
 constexpr int32_t kEnable = 1;
 constexpr double kTriggerFrequencyHz = 1000.0;
 constexpr int64_t kDelayNs = 10;
@@ -71,57 +73,63 @@ void always_ok(const char* name, int32_t, const Readings&) {
 const Row kRowsAfterOpen[] = {
     {2, "vr815_read_temperature",
      [](void* h, Readings& r) {
-       return vr815_read_temperature(h, &r.temperature);
+       return library::read_temperature(h, &r.temperature);
      },
      temperature_read, "vr815_read_temperature"},
     {3, "vr815_read_timing_config (channel=1)",
      [](void* h, Readings& r) {
-       return vr815_read_timing_config(h, kChannel, &r.delay, &r.width,
-                                       &r.trig_mode, &r.trig_freq);
+       return library::read_timing_config(h, kChannel, &r.delay, &r.width,
+                                          &r.trig_mode, &r.trig_freq);
      },
      timing_read, "vr815_read_timing_config"},
     {4, "vr815_set_trigger (Internal)",
      [](void* h, Readings&) {
-       return vr815_set_trigger(h, VR815_TRIG_INTERNAL);
+       return library::set_trigger(h, kTriggerInternal);
      },
      status_rule, "vr815_set_trigger"},
     {5, "vr815_set_trigger_freq (1000 Hz)",
      [](void* h, Readings&) {
-       return vr815_set_trigger_freq(h, kTriggerFrequencyHz);
+       return library::set_trigger_freq(h, kTriggerFrequencyHz);
      },
      status_rule, "vr815_set_trigger_freq"},
     {6, "vr815_set_output_channel (ch=1, enable)",
      [](void* h, Readings&) {
-       return vr815_set_output_channel(h, kChannel, kEnable);
+       return library::set_output_channel(h, kChannel, kEnable);
      },
      status_rule, "vr815_set_output_channel"},
     {7, "vr815_set_delay (ch=1, 10 ns)",
-     [](void* h, Readings&) { return vr815_set_delay(h, kChannel, kDelayNs); },
+     [](void* h, Readings&) {
+       return library::set_delay(h, kChannel, kDelayNs);
+     },
      status_rule, "vr815_set_delay"},
     {8, "vr815_set_pulse_width (ch=1, 100 ns)",
      [](void* h, Readings&) {
-       return vr815_set_pulse_width(h, kChannel, kPulseWidthNs);
+       return library::set_pulse_width(h, kChannel, kPulseWidthNs);
      },
      status_rule, "vr815_set_pulse_width"},
     {9, "vr815_set_global_output (enable)",
-     [](void* h, Readings&) { return vr815_set_global_output(h, kEnable); },
+     [](void* h, Readings&) { return library::set_global_output(h, kEnable); },
      status_rule, "vr815_set_global_output"},
     {10, "vr815_set_trigger (Software)",
      [](void* h, Readings&) {
-       return vr815_set_trigger(h, VR815_TRIG_SOFTWARE);
+       return library::set_trigger(h, kTriggerSoftware);
      },
      status_rule, "vr815_set_trigger(Software)"},
     {10, "vr815_software_trigger",
-     [](void* h, Readings&) { return vr815_software_trigger(h); }, status_rule,
-     "vr815_software_trigger"},
-    {11, "vr815_close", [](void* h, Readings&) { return vr815_close(h); },
+     [](void* h, Readings&) { return library::software_trigger(h); },
+     status_rule, "vr815_software_trigger"},
+    {11, "vr815_close",
+     [](void* h, Readings&) {
+       library::close(h);
+       return int32_t{0};
+     },
      always_ok, "vr815_close"},
 };
 
 // Row 1: the open, with no wait before it. Null when it failed.
 void* open_device(const char* port, int32_t baud) {
   print_step_header(1, "vr815_init (open serial)");
-  void* handle = vr815_init(port, baud);
+  void* handle = library::open(port, baud);
   if (handle == nullptr) {
     std::printf("  [FAIL] vr815_init returned NULL\n");
     std::printf(

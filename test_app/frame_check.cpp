@@ -2,9 +2,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <vector>
 
-#include "VR815_DLL.h"
+#include "library_binding.h"
 #include "report.h"
 
 namespace {
@@ -16,14 +15,14 @@ struct FrameRow {
   Encoder encoder;
   uint8_t command;
   uint16_t param;
-  const std::vector<uint32_t>* words;  ///< BuildFrameU32 rows only
+  library::Words* words;  ///< BuildFrameU32 rows only
 };
 
-void build(const FrameRow& row, std::vector<uint8_t>& frame) {
+void build(const FrameRow& row, library::Frame& frame) {
   if (row.encoder == Encoder::BuildFrameU32) {
-    VR815DDG::BuildFrameU32(row.command, row.param, *row.words, frame);
+    library::build_frame_words(row.command, row.param, *row.words, frame);
   } else {
-    VR815DDG::BuildFrame(row.command, row.param, nullptr, 0, frame);
+    library::build_frame(row.command, row.param, frame);
   }
 }
 
@@ -34,9 +33,9 @@ void run_frame_check() {
 
   // The words of the settings 1 kHz, 10 ns and 100 ns as the frames carry
   // them: a period of 4 ns ticks, 64-bit counts of 10 ps (low word first).
-  const std::vector<uint32_t> trigger_frequency = {250000};
-  const std::vector<uint32_t> delay = {1000, 0};
-  const std::vector<uint32_t> pulse_width = {10000, 0};
+  library::Words trigger_frequency = library::words({250000});
+  library::Words delay = library::words({1000, 0});
+  library::Words pulse_width = library::words({10000, 0});
 
   // Command codes as numbers: the maker's own header need not name them.
   // clang-format off
@@ -62,14 +61,14 @@ void run_frame_check() {
   };
   // clang-format on
 
-  std::vector<uint8_t> frame;
+  library::Frame frame;
   for (const FrameRow& row : rows) {
     build(row, frame);
     // The label and the library's dump share one line. The library may write
     // through a C runtime of its own, so the label is handed over flushed.
     std::fputs(row.label, stdout);
     std::fflush(stdout);
-    VR815DDG::DumpFrame(frame, nullptr);
+    library::dump_frame(frame);
     frame.clear();
   }
 
