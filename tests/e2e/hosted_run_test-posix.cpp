@@ -1,0 +1,198 @@
+// vr815-sim --run: the device hosting one program on each kind of line, the
+// line's name handed to it, its exit status passed through, and Ctrl-C or a
+// stop signal ending both with nothing left running.
+#include <errno.h>
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "expected_report.h"
+#include "files.h"
+#include "program_run.h"
+
+namespace vr815::test {
+namespace {
+
+/// vr815-sim with the options, hosting the program; one key press on
+/// standard input for the harness's final wait.
+Invocation hosted(const std::vector<std::string>& options,
+                  const std::vector<std::string>& program,
+                  int timeout_ms = 30000) {
+  Invocation invocation;
+  invocation.argv = {VR815_SIM_PATH};
+  invocation.argv.insert(invocation.argv.end(), options.begin(), options.end());
+  invocation.argv.push_back("--run");
+  invocation.argv.insert(invocation.argv.end(), program.begin(), program.end());
+  invocation.input = "\n";
+  invocation.timeout_ms = timeout_ms;
+  return invocation;
+}
+
+/// The port the harness reported it opened.
+std::string reported_port(const std::string& report) {
+  std::smatch m;
+  return std::regex_search(report, m, std::regex("\nPort=([^,\n]*), Baud="))
+             ? m[1].str()
+             : std::string();
+}
+
+/// Waits up to 5 s for the paths to exist.
+void wait_for_paths(const std::vector<std::string>& paths) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (const std::string& path : paths) {
+    while (!std::filesystem::exists(path) &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+}
+
+TEST(HostedRun, OnEveryKindOfLineTheHarnessGivesTheFullReport) {
+  struct Case {
+    const char* line;
+    Invocation invocation;
+    std::string port_pattern;  ///< what the harness opens
+  };
+  std::vector<Case> cases = {
+      {"pseudo-terminal", hosted({}, {VR815_TEST_PATH}), "/dev/.+"},
+      {"TCP", hosted({"--listen", "127.0.0.1:0"}, {VR815_TEST_PATH}),
+       R"(socket://127\.0\.0\.1:[0-9]+)"},
+  };
+  // On a virtual serial pair the harness opens the other end: named in its
+  // arguments, the device's end appended after the baud rate, where the
+  // harness ignores it.
+  const TempDir dir;
+  const std::string device_end = (dir.path / "device").string();
+  const std::string host_end = (dir.path / "host").string();
+  Background pair;
+  const std::string socat = VR815_SOCAT;
+  if (!socat.empty()) {
+    pair = start_background({socat, "pty,raw,echo=0,link=" + device_end,
+                             "pty,raw,echo=0,link=" + host_end});
+    wait_for_paths({device_end, host_end});
+    cases.push_back(
+        {"serial port",
+         hosted({"--port", device_end}, {VR815_TEST_PATH, host_end, "115200"}),
+         host_end});
+  }
+  std::vector<Invocation> invocations;
+  for (const Case& c : cases) invocations.push_back(c.invocation);
+  const std::vector<ProgramResult> runs =
+      run_programs(invocations, invocations.size());
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].line);
+    const ProgramResult& run = runs[i];
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string port = reported_port(run.out);
+    EXPECT_TRUE(std::regex_match(port, std::regex(cases[i].port_pattern)))
+        << port;
+    EXPECT_EQ(mask_handle(run.out),
+              expected_report(port, 115200, true, CallStatuses{}));
+    EXPECT_EQ(run.err, "");
+  }
+  if (socat.empty()) {
+    GTEST_SKIP() << "no socat for the virtual serial pair; the other lines ran";
+  }
+  stop_background(&pair, SIGTERM, 2000);
+}
+
+TEST(HostedRun, TheLineNameTakesThePlaceOfBracesOrIsAppended) {
+  const std::string name = R"(socket://127\.0\.0\.1:[0-9]+)";
+  const struct {
+    std::vector<std::string> args;
+    std::string printed;  ///< a pattern
+  } cases[] = {
+      {{"a", "{}", "b"}, "<a><" + name + "><b>"},
+      {{"a", "b"}, "<a><b><" + name + ">"},
+      {{"{}", "{}"}, "<(" + name + ")><\\1>"},
+      {{"{}x", ""}, "<\\{\\}x><><" + name + ">"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> program = {"sh", "-c", "printf '<%s>' \"$@\"",
+                                        "sh"};
+    program.insert(program.end(), c.args.begin(), c.args.end());
+    const ProgramResult run =
+        run_program(hosted({"--listen", "127.0.0.1:0"}, program, 5000));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(std::regex_match(run.out, std::regex(c.printed)))
+        << run.out << " against " << c.printed;
+  }
+}
+
+TEST(HostedRun, ExitsWithTheProgramsStatus) {
+  const struct {
+    const char* what;
+    Invocation invocation;
+    int status;
+  } cases[] = {
+      {"the harness after a failed open (-1)",
+       hosted({"--hangup-after", "0"}, {VR815_TEST_PATH}), 255},
+      {"an exit status", hosted({}, {"sh", "-c", "exit 7"}), 7},
+      {"a signal", hosted({}, {"sh", "-c", "kill -TERM $$"}), 128 + SIGTERM},
+  };
+  for (const auto& c : cases) {
+    const ProgramResult run = run_program(c.invocation);
+    EXPECT_EQ(run.status, c.status) << c.what << ": " << run.err;
+  }
+  const ProgramResult failed =
+      run_program(hosted({"--hangup-after", "0"}, {VR815_TEST_PATH}));
+  const std::string port = reported_port(failed.out);
+  EXPECT_EQ(mask_handle(failed.out),
+            expected_report(port, 115200, false, CallStatuses{}));
+}
+
+TEST(HostedRun, AProgramThatCannotStartIsOneLineAndStatus127) {
+  for (const char* program : {"/nonexistent/vr815-test", "vr815-no-such"}) {
+    const ProgramResult run =
+        run_program(hosted({"--listen", "127.0.0.1:0"}, {program}, 5000));
+    EXPECT_EQ(run.status, 127) << program;
+    EXPECT_FALSE(run.timed_out);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_NE(run.err.find(program), std::string::npos) << run.err;
+  }
+}
+
+// The device in a session of its own, so that a signal reaches its process
+// group as Ctrl-C at a terminal reaches the foreground group. Afterwards the
+// group is empty: nothing of the run is left.
+TEST(HostedRun, CtrlCOrAStopSignalEndsBothWithNothingLeft) {
+  const struct {
+    const char* what;
+    bool to_group;
+    int signal;
+    int status;
+  } cases[] = {
+      {"Ctrl-C", true, SIGINT, 128 + SIGINT},
+      {"SIGTERM to the device", false, SIGTERM, 128 + SIGTERM},
+      {"SIGHUP to the device", false, SIGHUP, 128 + SIGTERM},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Background run =
+        start_background({VR815_SETSID, VR815_SIM_PATH, "--run", "sh", "-c",
+                          "echo started; exec sleep 60"});
+    ASSERT_GT(run.pid, 0);
+    std::string line;
+    ASSERT_TRUE(read_output_line(run, 5000, &line));
+    ASSERT_EQ(line, "started");
+    kill(c.to_group ? -run.pid : run.pid, c.signal);
+    const pid_t group = run.pid;
+    EXPECT_EQ(wait_background(&run, 3000), c.status);
+    if (run.pid > 0) stop_background(&run, SIGKILL, 1000);
+    EXPECT_EQ(kill(-group, 0), -1);
+    EXPECT_EQ(errno, ESRCH);
+    kill(-group, SIGKILL);
+  }
+}
+
+}  // namespace
+}  // namespace vr815::test
