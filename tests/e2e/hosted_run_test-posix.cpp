@@ -1,20 +1,17 @@
-// vr815-sim --run: the device hosting one program on each kind of line, the
-// line's name handed to it, its exit status passed through, and Ctrl-C or a
-// stop signal ending both with nothing left running.
+// vr815-sim --run: the line's name handed to the hosted program, its exit
+// status passed through, and Ctrl-C or a stop signal ending both with
+// nothing left running. The harness hosted on each kind of line:
+// line_kinds_test-posix.cpp.
 #include <errno.h>
 #include <signal.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
 #include <regex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "expected_report.h"
-#include "files.h"
 #include "program_run.h"
 
 namespace vr815::test {
@@ -41,67 +38,6 @@ std::string reported_port(const std::string& report) {
   return std::regex_search(report, m, std::regex("\nPort=([^,\n]*), Baud="))
              ? m[1].str()
              : std::string();
-}
-
-/// Waits up to 5 s for the paths to exist.
-void wait_for_paths(const std::vector<std::string>& paths) {
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  for (const std::string& path : paths) {
-    while (!std::filesystem::exists(path) &&
-           std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
-}
-
-TEST(HostedRun, OnEveryKindOfLineTheHarnessGivesTheFullReport) {
-  struct Case {
-    const char* line;
-    Invocation invocation;
-    std::string port_pattern;  ///< what the harness opens
-  };
-  std::vector<Case> cases = {
-      {"pseudo-terminal", hosted({}, {VR815_TEST_PATH}), "/dev/.+"},
-      {"TCP", hosted({"--listen", "127.0.0.1:0"}, {VR815_TEST_PATH}),
-       R"(socket://127\.0\.0\.1:[0-9]+)"},
-  };
-  // On a virtual serial pair the harness opens the other end: named in its
-  // arguments, the device's end appended after the baud rate, where the
-  // harness ignores it.
-  const TempDir dir;
-  const std::string device_end = (dir.path / "device").string();
-  const std::string host_end = (dir.path / "host").string();
-  Background pair;
-  const std::string socat = VR815_SOCAT;
-  if (!socat.empty()) {
-    pair = start_background({socat, "pty,raw,echo=0,link=" + device_end,
-                             "pty,raw,echo=0,link=" + host_end});
-    wait_for_paths({device_end, host_end});
-    cases.push_back(
-        {"serial port",
-         hosted({"--port", device_end}, {VR815_TEST_PATH, host_end, "115200"}),
-         host_end});
-  }
-  std::vector<Invocation> invocations;
-  for (const Case& c : cases) invocations.push_back(c.invocation);
-  const std::vector<ProgramResult> runs =
-      run_programs(invocations, invocations.size());
-  for (size_t i = 0; i < cases.size(); ++i) {
-    SCOPED_TRACE(cases[i].line);
-    const ProgramResult& run = runs[i];
-    EXPECT_EQ(run.status, 0) << run.err;
-    const std::string port = reported_port(run.out);
-    EXPECT_TRUE(std::regex_match(port, std::regex(cases[i].port_pattern)))
-        << port;
-    EXPECT_EQ(mask_handle(run.out),
-              expected_report(port, 115200, true, CallStatuses{}));
-    EXPECT_EQ(run.err, "");
-  }
-  if (socat.empty()) {
-    GTEST_SKIP() << "no socat for the virtual serial pair; the other lines ran";
-  }
-  stop_background(&pair, SIGTERM, 2000);
 }
 
 TEST(HostedRun, TheLineNameTakesThePlaceOfBracesOrIsAppended) {
