@@ -76,6 +76,9 @@ std::string system_message(DWORD error) {
           message.back() == ' ' || message.back() == '.')) {
     message.pop_back();
   }
+  // Some messages name the program as an insert: it is named already.
+  const size_t insert = message.find("%1");
+  if (insert != std::string::npos) message.replace(insert, 2, "the program");
   return message.empty() ? "error " + std::to_string(error) : message;
 }
 
