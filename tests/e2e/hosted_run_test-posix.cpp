@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -34,22 +33,22 @@ Invocation hosted(const std::vector<std::string>& options,
 
 /// The port the harness reported it opened.
 std::string reported_port(const std::string& report) {
-  std::smatch m;
-  return std::regex_search(report, m, std::regex("\nPort=([^,\n]*), Baud="))
-             ? m[1].str()
-             : std::string();
+  const size_t start = report.find("\nPort=");
+  if (start == std::string::npos) return {};
+  const size_t from = start + 6;
+  return report.substr(from, report.find(", Baud=", from) - from);
 }
 
 TEST(HostedRun, TheLineNameTakesThePlaceOfBracesOrIsAppended) {
-  const std::string name = R"(socket://127\.0\.0\.1:[0-9]+)";
+  // The program prints its arguments, each in <>; @ stands for the name.
   const struct {
     std::vector<std::string> args;
-    std::string printed;  ///< a pattern
+    std::string printed;
   } cases[] = {
-      {{"a", "{}", "b"}, "<a><" + name + "><b>"},
-      {{"a", "b"}, "<a><b><" + name + ">"},
-      {{"{}", "{}"}, "<(" + name + ")><\\1>"},
-      {{"{}x", ""}, "<\\{\\}x><><" + name + ">"},
+      {{"a", "{}", "b"}, "<a><@><b>"},
+      {{"a", "b"}, "<a><b><@>"},
+      {{"{}", "{}"}, "<@><@>"},
+      {{"{}x", ""}, "<{}x><><@>"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> program = {"sh", "-c", "printf '<%s>' \"$@\"",
@@ -58,8 +57,15 @@ TEST(HostedRun, TheLineNameTakesThePlaceOfBracesOrIsAppended) {
     const ProgramResult run =
         run_program(hosted({"--listen", "127.0.0.1:0"}, program, 5000));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(std::regex_match(run.out, std::regex(c.printed)))
-        << run.out << " against " << c.printed;
+    const size_t at = run.out.find("socket://127.0.0.1:");
+    ASSERT_NE(at, std::string::npos) << run.out;
+    const std::string name = run.out.substr(at, run.out.find('>', at) - at);
+    std::string expected = c.printed;
+    for (size_t p = expected.find('@'); p != std::string::npos;
+         p = expected.find('@', p + name.size())) {
+      expected.replace(p, 1, name);
+    }
+    EXPECT_EQ(run.out, expected);
   }
 }
 

@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,10 +33,10 @@ Invocation hosted(const std::vector<std::string>& options,
 
 /// The port the harness reported it opened.
 std::string reported_port(const std::string& report) {
-  std::smatch m;
-  return std::regex_search(report, m, std::regex("\nPort=([^,\n]*), Baud="))
-             ? m[1].str()
-             : std::string();
+  const size_t start = report.find("\nPort=");
+  if (start == std::string::npos) return {};
+  const size_t from = start + 6;
+  return report.substr(from, report.find(", Baud=", from) - from);
 }
 
 /// Waits up to 5 s for the paths to exist.
@@ -56,12 +55,12 @@ TEST(HarnessOnEveryLine, HostedByTheDeviceTheFullReport) {
   struct Case {
     const char* line;
     Invocation invocation;
-    std::string port_pattern;  ///< what the harness opens
+    std::string port_start;  ///< how the name the harness opens starts
   };
   std::vector<Case> cases = {
-      {"pseudo-terminal", hosted({}, {VR815_TEST_PATH}), "/dev/.+"},
+      {"pseudo-terminal", hosted({}, {VR815_TEST_PATH}), "/dev/"},
       {"TCP", hosted({"--listen", "127.0.0.1:0"}, {VR815_TEST_PATH}),
-       R"(socket://127\.0\.0\.1:[0-9]+)"},
+       "socket://127.0.0.1:"},
   };
   // On a virtual serial pair the harness opens the other end: named in its
   // arguments, the device's end appended after the baud rate, where the
@@ -89,8 +88,7 @@ TEST(HarnessOnEveryLine, HostedByTheDeviceTheFullReport) {
     const ProgramResult& run = runs[i];
     EXPECT_EQ(run.status, 0) << run.err;
     const std::string port = reported_port(run.out);
-    EXPECT_TRUE(std::regex_match(port, std::regex(cases[i].port_pattern)))
-        << port;
+    EXPECT_EQ(port.rfind(cases[i].port_start, 0), 0u) << port;
     EXPECT_EQ(mask_handle(run.out),
               expected_report(port, 115200, true, CallStatuses{}));
     EXPECT_EQ(run.err, "");
