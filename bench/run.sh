@@ -4,6 +4,9 @@
 #
 #   - a whole run's wall time against its floor, the eleven 500 ms waits
 #     (5.5 s), natively and under Wine;
+#   - a whole run hosted by the device (vr815-sim --run vr815-test, and
+#     run-with-sim.cmd under Wine) against a run of the harness alone on a
+#     device already running, measured alike in the same run;
 #   - a run against a silent device against its documented bound;
 #   - a run whose open fails (start to exit, no waits);
 #   - the time from the program's start to its banner;
@@ -131,6 +134,15 @@ row "Whole run, native (median of $runs; range $(spread <"$work/native") s)" \
   "$native_s s: overhead $native_over ms over the ${waits_s} s of waits" \
   "overhead < 20 ms" "$(verdict "$native_over" 20)"
 
+# The device hosting the run on a pseudo-terminal of its own, against the
+# runs above on one already running.
+repeat "$runs" "$sim_program" --run "$test_program" >"$work/hosted"
+hosted_s=$(median <"$work/hosted")
+hosted_over=$(ms_over "$hosted_s" "$native_s")
+row "Whole run hosted, native: vr815-sim --run vr815-test (median of $runs; range $(spread <"$work/hosted") s)" \
+  "$hosted_s s: $hosted_over ms over vr815-test against a running device" \
+  "< 20 ms" "$(verdict "$hosted_over" 20)"
+
 rss_kb=$(/usr/bin/time -v "$test_program" "$port" </dev/null 2>&1 >/dev/null |
   awk -F': ' '/Maximum resident set size/ { print $2 }')
 rss_mib=$(awk -v k="$rss_kb" 'BEGIN { printf "%.1f", k / 1024 }')
@@ -176,6 +188,25 @@ if [ -f "$windows_test" ] && [ -d "$windows/wine-prefix" ] &&
   row "Whole run, Wine (median of $runs; range $(spread <"$work/wine") s)" \
     "$wine_s s: overhead $(ms_over "$wine_s" "$waits_s") ms over the ${waits_s} s of waits" \
     "-" "-"
+
+  # run-with-sim.cmd as in the zip, beside the programs and DLLs, against
+  # vr815-test.exe alone on a device already listening on TCP, the line the
+  # script's device serves on.
+  mkdir "$work/zip"
+  cp "$windows/bin/vr815-test.exe" "$windows/bin/vr815-sim.exe" \
+    "$windows/bin/VR815_DLL.dll" "$windows/bin/libstdc++-6.dll" \
+    "$windows/bin/libgcc_s_seh-1.dll" "$windows/bin/libwinpthread-1.dll" \
+    "$windows/packaging/run-with-sim.cmd" "$work/zip/"
+  start_sim wine_tcp --listen 127.0.0.1:0
+  (cd "$work/zip" && repeat "$runs" "$wine" vr815-test.exe "$wine_tcp") >"$work/wine_tcp"
+  (cd "$work/zip" && repeat "$runs" "$wine" cmd /c run-with-sim.cmd) >"$work/wine_hosted"
+  wine_tcp_s=$(median <"$work/wine_tcp")
+  wine_hosted_s=$(median <"$work/wine_hosted")
+  wine_hosted_over=$(ms_over "$wine_hosted_s" "$wine_tcp_s")
+  row "Whole run hosted, Wine: run-with-sim.cmd (median of $runs; range $(spread <"$work/wine_hosted") s)" \
+    "$wine_hosted_s s: $wine_hosted_over ms over vr815-test.exe against a running device on TCP ($wine_tcp_s s)" \
+    "< 100 ms" "$(verdict "$wine_hosted_over" 100)"
+
   repeat "$runs" "$wine" "$windows_test" COM98 >"$work/wine_failed"
   repeat "$runs" "$wine" cmd /c exit >"$work/wine_cmd"
   row "Run whose open fails, Wine (start to exit, median of $runs)" \

@@ -1,20 +1,21 @@
 #!/bin/sh
-# Builds everything with the default preset, starts the simulated device
-# vr815-sim, runs vr815-test against it and stops the device again.
-# Arguments go to vr815-sim (for example --fail SET_DELAY=5); standard input
-# goes to vr815-test, which waits for a key at the end.
+# Builds everything with the default preset, then runs vr815-test against
+# the simulated device: vr815-sim --run vr815-test, which opens a
+# pseudo-terminal, hosts vr815-test on it and ends with it. Arguments go to
+# vr815-sim (for example --fail SET_DELAY=5); standard input goes to
+# vr815-test, which waits for a key at the end.
 #
 # On a machine without the build's tools it installs them first with
 # .ci/install-deps when it can (Debian, as root), and otherwise says which
 # command to run.
 #
 # Exit status: vr815-test's (255 when the device did not open), or 1 when
-# the tools are missing, or the build or the simulated device failed.
+# the tools are missing, the build failed or the simulated device could not
+# serve, 2 for a bad argument to it.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/default"
-. "$root/tools/lib/sim.sh"
 
 # What the build needs; GoogleTest's CMake package is the one thing the
 # configure step cannot do without that no command shows.
@@ -45,18 +46,4 @@ cd "$root"
 cmake --preset default >/dev/null
 cmake --build --preset default
 
-work=$(mktemp -d)
-cleanup() {
-  sim_stop_all
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-sim_start "$build/device_api/sim/vr815-sim" "$work" sim "$@" || exit 1
-echo "run-with-sim: simulated device on $sim_port"
-
-status=0
-"$build/test_app/vr815-test" "$sim_port" || status=$?
-exit "$status"
+exec "$build/device_api/sim/vr815-sim" "$@" --run "$build/test_app/vr815-test"

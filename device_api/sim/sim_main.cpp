@@ -1,13 +1,16 @@
 // vr815-sim: the simulated device. Tells the name a host opens it by on the
 // first line of standard output, then answers the protocol on that line
-// until asked to stop.
+// until asked to stop. With --run it hosts a program instead: starts it
+// with the name, answers while it runs and exits with its status.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <deque>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "child_process.h"
 #include "sim_options.h"
 #include "sim_session.h"
 #include "stop_request.h"
@@ -21,6 +24,9 @@ using vr815::sim::Options;
 
 /// Longest wait before the loop looks at a stop request again.
 constexpr int kTickMs = 50;
+/// The same while a hosted program runs: its end is the device's, and a
+/// run should not be much longer with the device hosting it.
+constexpr int kHostedTickMs = 5;
 /// Longest time an answer may take to be written.
 constexpr int kSendTimeoutMs = 1000;
 
@@ -48,18 +54,27 @@ void log_frame(std::FILE* log, const std::string& line) {
   std::fflush(log);
 }
 
-int serve(vr815::sim::Transport& line, const Options& options, std::FILE* log) {
+/// Whether the hosted program, if any, has ended.
+bool hosted_ended(vr815::sim::ChildProcess* hosted) {
+  int status = 0;
+  return hosted != nullptr && hosted->ended(&status);
+}
+
+/// Serves until a stop request, the hosted program's end, or with --once
+/// the host's leaving.
+int serve(vr815::sim::Transport& line, const Options& options, std::FILE* log,
+          vr815::sim::ChildProcess* hosted) {
   vr815::sim::Session session = vr815::sim::new_session(options);
   std::deque<Pending> queue;
-  while (!vr815::sim::stop_requested()) {
+  const int tick = hosted != nullptr ? kHostedTickMs : kTickMs;
+  while (!vr815::sim::stop_requested() && !hosted_ended(hosted)) {
     while (!queue.empty() && queue.front().due <= Clock::now()) {
       const std::vector<uint8_t>& b = queue.front().bytes;
       line.send(b.data(), b.size(), kSendTimeoutMs);
       queue.pop_front();
     }
-    const int wait = queue.empty()
-                         ? kTickMs
-                         : std::min(kTickMs, ms_until(queue.front().due));
+    const int wait =
+        queue.empty() ? tick : std::min(tick, ms_until(queue.front().due));
     uint8_t buf[512];
     size_t got = 0;
     const IoResult r = line.receive(buf, sizeof buf, wait, &got);
@@ -88,6 +103,27 @@ int serve(vr815::sim::Transport& line, const Options& options, std::FILE* log) {
     }
   }
   return 0;
+}
+
+/// Hosts the program on the open line: its exit status once it ended.
+/// A stop request is passed on to it; after --once's host left, the device
+/// no longer answers but still waits for it.
+int host(vr815::sim::Transport& line, const Options& options, std::FILE* log,
+         const std::string& name) {
+  vr815::sim::ignore_interrupts();
+  vr815::sim::StartedChild started = vr815::sim::start_child(options.run, name);
+  if (started.child == nullptr) {
+    std::fprintf(stderr, "vr815-sim: %s\n", started.error.c_str());
+    return vr815::sim::kCannotStartStatus;
+  }
+  vr815::sim::ChildProcess& child = *started.child;
+  serve(line, options, log, &child);
+  int status = 0;
+  while (!child.ended(&status)) {
+    if (vr815::sim::stop_requested()) return child.stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kHostedTickMs));
+  }
+  return status;
 }
 
 }  // namespace
@@ -126,9 +162,15 @@ int main(int argc, char** argv) {
     return opened.exit_status;
   }
   vr815::sim::catch_stop_requests();
-  std::printf("%s\n", opened.name.c_str());
-  std::fflush(stdout);
-  const int status = serve(*opened.transport, options, log);
+  int status = 0;
+  if (!options.run.empty()) {
+    // Standard output is the program's: the name reaches it as an argument.
+    status = host(*opened.transport, options, log, opened.name);
+  } else {
+    std::printf("%s\n", opened.name.c_str());
+    std::fflush(stdout);
+    status = serve(*opened.transport, options, log, nullptr);
+  }
   opened.transport.reset();
   if (log != nullptr) std::fclose(log);
   return status;

@@ -68,12 +68,15 @@ using Setter = bool (*)(ParsedOptions& parsed, const std::string& value);
 
 /// One option: its name, what its value is called in the usage text (null:
 /// it takes none), its help text (lines after the first are indented by the
-/// usage text) and what it sets.
+/// usage text) and what it sets. An option that takes the rest gets every
+/// argument after it, each handed to its setter in turn, and ends the
+/// options.
 struct OptionRow {
   const char* name;
   const char* value;
   const char* help;
   Setter set;
+  bool takes_rest = false;
 };
 
 template <bool Options::*Flag>
@@ -167,6 +170,18 @@ const OptionRow kOptions[] = {
        p.options.log_path = v;
        return !v.empty();
      }},
+    {"--run", "PROGRAM [ARGS]",
+     "host PROGRAM: start it with ARGS once the\n"
+     "line is open, the line's name in place of\n"
+     "an argument {} (appended when none is {}),\n"
+     "serve until it ends, and exit with its\n"
+     "status; the name is not printed. Takes\n"
+     "the rest of the command line",
+     [](ParsedOptions& p, const std::string& v) {
+       p.options.run.push_back(v);
+       return true;
+     },
+     true},
     {"--version", nullptr, "print the version",
      set_outcome<ParseOutcome::Version>},
     {"--help", nullptr, "print this text", set_outcome<ParseOutcome::Help>},
@@ -218,11 +233,15 @@ std::string broken_rule(const std::set<std::string_view>& given) {
 std::string make_usage() {
   constexpr size_t kHelpColumn = 24;
   std::string text =
-      "usage: vr815-sim [options]\n"
+      "usage: vr815-sim [options] [--run PROGRAM [ARGS]]\n"
       "Simulated VR815. Prints the port name a host opens as its first\n"
-      "line, then answers the protocol until SIGTERM or SIGINT (Ctrl-C).\n"
-      "Without --listen or --port it serves on a pseudo-terminal of its\n"
-      "own (not on Windows) and prints the terminal's path.\n"
+      "line, then answers the protocol until SIGTERM, SIGHUP or SIGINT\n"
+      "(Ctrl-C). Without --listen or --port it serves on a pseudo-terminal\n"
+      "of its own (not on Windows) and prints the terminal's path.\n"
+      "With --run it serves while PROGRAM runs, on the console's standard\n"
+      "streams: Ctrl-C reaches PROGRAM, and the device ends when PROGRAM\n"
+      "does; SIGTERM or SIGHUP is passed on to PROGRAM (on Windows: it is\n"
+      "ended), which gets 5 s before it is killed.\n"
       "\n";
   for (const OptionRow& row : kOptions) {
     std::string head = std::string("  ") + row.name;
@@ -237,9 +256,11 @@ std::string make_usage() {
   }
   text +=
       "\n"
-      "Exit status: 0 after SIGTERM or SIGINT, --once's host leaving,\n"
-      "--help or --version; 1 when the line or the log file cannot be\n"
-      "opened; 2 for a bad option, or no line to serve on.\n";
+      "Exit status: 0 after SIGTERM, SIGHUP or SIGINT, --once's host\n"
+      "leaving, --help or --version; 1 when the line or the log file\n"
+      "cannot be opened; 2 for a bad option, or no line to serve on.\n"
+      "With --run: PROGRAM's exit status (128 + the signal when a signal\n"
+      "ended it), or 127 when PROGRAM cannot be started.\n";
   return text;
 }
 
@@ -253,6 +274,11 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     const OptionRow* row = find_option(arg);
     if (row == nullptr) return error("unknown option '" + arg + "'");
     given.insert(row->name);
+    if (row->takes_rest) {
+      if (i + 1 == args.size()) return error(arg + " needs a program");
+      while (++i < args.size()) row->set(parsed, args[i]);
+      break;
+    }
     if (row->value == nullptr) {
       row->set(parsed, std::string());
       if (parsed.outcome != ParseOutcome::Run) return parsed;

@@ -29,6 +29,9 @@ struct Options {
   std::string port;    ///< the port's name with Port
   int32_t baud = 115200;
   bool once = false;  ///< exit when the first host leaves
+  /// The program to host and its arguments, "{}" standing for the line's
+  /// name; empty: none.
+  std::vector<std::string> run;
 };
 
 enum class ParseOutcome { Run, Help, Version, Error };

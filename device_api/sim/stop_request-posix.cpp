@@ -18,9 +18,12 @@ void catch_stop_requests() {
   sigemptyset(&sa.sa_mask);
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGHUP, &sa, nullptr);
   // A host that leaves while an answer is written is not a reason to end.
   signal(SIGPIPE, SIG_IGN);
 }
+
+void ignore_interrupts() { signal(SIGINT, SIG_IGN); }
 
 bool stop_requested() { return g_stop != 0; }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "device_state.h"
 #include "protocol.h"
 #include "sim_options.h"
@@ -253,6 +254,36 @@ TEST(SimOptions, ReadsTheLineToServeOn) {
             115200);
 }
 
+TEST(SimOptions, RunTakesEveryArgumentAfterIt) {
+  const sim::ParsedOptions p = sim::parse_options(
+      {"--silent", "--run", "prog", "--help", "{}", "--once", ""});
+  ASSERT_EQ(p.outcome, sim::ParseOutcome::Run) << p.error;
+  EXPECT_TRUE(p.options.silent);
+  EXPECT_FALSE(p.options.once);
+  EXPECT_EQ(p.options.run,
+            (std::vector<std::string>{"prog", "--help", "{}", "--once", ""}));
+  EXPECT_TRUE(sim::parse_options({}).options.run.empty());
+}
+
+TEST(SimHostedProgram, TheLineNameTakesThePlaceOfEveryBraceArgument) {
+  const struct {
+    std::vector<std::string> given;
+    std::vector<std::string> started;
+  } cases[] = {
+      {{"prog"}, {"prog", "NAME"}},
+      {{"prog", "a", "b"}, {"prog", "a", "b", "NAME"}},
+      {{"prog", "{}", "9600"}, {"prog", "NAME", "9600"}},
+      {{"prog", "{}", "--to", "{}"}, {"prog", "NAME", "--to", "NAME"}},
+      // Only a whole argument, and never the program itself.
+      {{"prog", "{}x", "{ }"}, {"prog", "{}x", "{ }", "NAME"}},
+      {{"{}"}, {"{}", "NAME"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(sim::put_line_name(c.given, std::string("NAME")), c.started)
+        << c.given.back();
+  }
+}
+
 TEST(SimOptions, RefusesBadValuesWithOneLine) {
   const std::vector<std::vector<std::string>> cases = {
       {"--verbose"},
@@ -286,6 +317,9 @@ TEST(SimOptions, RefusesBadValuesWithOneLine) {
       {"--port", "COM7", "--baud", "0"},
       {"--baud", "9600"},
       {"--once"},
+      {"--run"},
+      {"--silent", "--run"},
+      {"--once", "--run", "prog"},
   };
   for (const auto& args : cases) {
     const sim::ParsedOptions p = sim::parse_options(args);

@@ -1,6 +1,6 @@
-// The built vr815-test against vr815-sim on the other lines a device is
-// reached on: over TCP by its socket:// name, and on one end of a virtual
-// serial pair with the simulated device on the other (--port).
+// The built vr815-test hosted by vr815-sim --run on every line a device is
+// reached on: its own pseudo-terminal, TCP by its socket:// name, and one
+// end of a virtual serial pair with the harness on the other (--port).
 #include <signal.h>
 
 #include <gtest/gtest.h>
@@ -9,53 +9,92 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "expected_report.h"
 #include "files.h"
 #include "program_run.h"
-#include "sim_process.h"
 
 namespace vr815::test {
 namespace {
 
-ProgramResult run_harness_on(const std::string& port) {
-  return run_program({{VR815_TEST_PATH, port}, "\n", 30000});
+/// vr815-sim with the options hosting the program, one key press on
+/// standard input for the harness's final wait.
+Invocation hosted(const std::vector<std::string>& options,
+                  const std::vector<std::string>& program) {
+  Invocation invocation;
+  invocation.argv = {VR815_SIM_PATH};
+  invocation.argv.insert(invocation.argv.end(), options.begin(), options.end());
+  invocation.argv.push_back("--run");
+  invocation.argv.insert(invocation.argv.end(), program.begin(), program.end());
+  invocation.input = "\n";
+  return invocation;
 }
 
-TEST(HarnessOnOtherLines, OverTcpTheFullReport) {
-  SimProcess sim({"--listen", "127.0.0.1:0"});
-  ASSERT_EQ(sim.port().rfind("socket://127.0.0.1:", 0), 0u) << sim.port();
-  const ProgramResult run = run_harness_on(sim.port());
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(mask_handle(run.out),
-            expected_report(sim.port(), 115200, true, CallStatuses{}));
+/// The port the harness reported it opened.
+std::string reported_port(const std::string& report) {
+  const size_t start = report.find("\nPort=");
+  if (start == std::string::npos) return {};
+  const size_t from = start + 6;
+  return report.substr(from, report.find(", Baud=", from) - from);
 }
 
-TEST(HarnessOnOtherLines, OnAVirtualSerialPairTheFullReport) {
-  const std::string socat = VR815_SOCAT;
-  if (socat.empty()) GTEST_SKIP() << "no socat for the virtual serial pair";
+/// Waits up to 5 s for the paths to exist.
+void wait_for_paths(const std::vector<std::string>& paths) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (const std::string& path : paths) {
+    while (!std::filesystem::exists(path) &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+}
+
+TEST(HarnessOnEveryLine, HostedByTheDeviceTheFullReport) {
+  struct Case {
+    const char* line;
+    Invocation invocation;
+    std::string port_start;  ///< how the name the harness opens starts
+  };
+  std::vector<Case> cases = {
+      {"pseudo-terminal", hosted({}, {VR815_TEST_PATH}), "/dev/"},
+      {"TCP", hosted({"--listen", "127.0.0.1:0"}, {VR815_TEST_PATH}),
+       "socket://127.0.0.1:"},
+  };
+  // On a virtual serial pair the harness opens the other end: named in its
+  // arguments, the device's end appended after the baud rate, where the
+  // harness ignores it.
   const TempDir dir;
   const std::string device_end = (dir.path / "device").string();
   const std::string host_end = (dir.path / "host").string();
-  Background pair =
-      start_background({socat, "pty,raw,echo=0,link=" + device_end,
-                        "pty,raw,echo=0,link=" + host_end});
-  ASSERT_GT(pair.pid, 0);
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!(std::filesystem::exists(device_end) &&
-           std::filesystem::exists(host_end)) &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  Background pair;
+  const std::string socat = VR815_SOCAT;
+  if (!socat.empty()) {
+    pair = start_background({socat, "pty,raw,echo=0,link=" + device_end,
+                             "pty,raw,echo=0,link=" + host_end});
+    wait_for_paths({device_end, host_end});
+    cases.push_back(
+        {"serial port",
+         hosted({"--port", device_end}, {VR815_TEST_PATH, host_end, "115200"}),
+         host_end});
   }
-  {
-    SimProcess sim({"--port", device_end});
-    ASSERT_EQ(sim.port(), device_end);
-    const ProgramResult run = run_harness_on(host_end);
-    EXPECT_EQ(run.status, 0);
+  std::vector<Invocation> invocations;
+  for (const Case& c : cases) invocations.push_back(c.invocation);
+  const std::vector<ProgramResult> runs =
+      run_programs(invocations, invocations.size());
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].line);
+    const ProgramResult& run = runs[i];
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string port = reported_port(run.out);
+    EXPECT_EQ(port.rfind(cases[i].port_start, 0), 0u) << port;
     EXPECT_EQ(mask_handle(run.out),
-              expected_report(host_end, 115200, true, CallStatuses{}));
-    EXPECT_EQ(sim.stop(), 0);
+              expected_report(port, 115200, true, CallStatuses{}));
+    EXPECT_EQ(run.err, "");
+  }
+  if (socat.empty()) {
+    GTEST_SKIP() << "no socat for the virtual serial pair; the other lines ran";
   }
   stop_background(&pair, SIGTERM, 2000);
 }

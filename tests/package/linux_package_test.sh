@@ -9,7 +9,7 @@
 # EXPECTED_REPORT is this build's vr815-expected-report.
 #
 # Checks: the tree's layout; its programs find its library through their
-# run path; its vr815-test against its vr815-sim on a loopback port gives
+# run path; its vr815-sim hosting its vr815-test on a loopback port gives
 # the full report of a successful run; a program of a library user, configured with
 # find_package(VR815_DLL) against the unpacked prefix, builds and runs.
 set -eu
@@ -30,7 +30,6 @@ work=$9
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/package_common.sh"
 . "$here/../support/checks.sh"
-. "$here/../../tools/lib/sim.sh"
 
 unset LD_LIBRARY_PATH
 rm -rf "$work"
@@ -64,33 +63,18 @@ sim_version=$("$root/bin/vr815-sim" --version) || true
 # --- a whole run against the simulated device -------------------------------
 
 cd "$work/elsewhere"
-trap sim_stop_all EXIT
-trap 'exit 1' INT TERM
 
-sim_start "$root/bin/vr815-sim" . once --listen 127.0.0.1:0 --once || exit 1
-port=$sim_port
-once_pid=$sim_pid
-echo "$port" | grep -Eq '^socket://127\.0\.0\.1:[0-9]+$' ||
-  fail "vr815-sim --listen printed '$port'"
-
+# The device hosts the program, the port's name appended to its arguments.
 set +e
-timeout 60 "$root/bin/vr815-test" "$port" </dev/null >run.out 2>run.err
+timeout 60 "$root/bin/vr815-sim" --listen 127.0.0.1:0 --run "$root/bin/vr815-test" \
+  </dev/null >run.out 2>run.err
 status=$?
 set -e
-[ "$status" = 0 ] || fail "vr815-test exited with $status (see $work/elsewhere/run.out)"
+[ "$status" = 0 ] || fail "vr815-sim --run vr815-test exited with $status (see $work/elsewhere/run.out)"
+port=$(sed -n 's/^Port=\([^,]*\),.*$/\1/p' run.out)
+echo "$port" | grep -Eq '^socket://127\.0\.0\.1:[0-9]+$' ||
+  fail "vr815-test ran on '$port', not on a loopback port"
 check_report run "$port"
-
-# With --once the device ends when the program's connection closes.
-i=0
-while kill -0 "$once_pid" 2>/dev/null && [ $i -lt 50 ]; do
-  sleep 0.1
-  i=$((i + 1))
-done
-if kill -0 "$once_pid" 2>/dev/null; then
-  fail "vr815-sim --once still runs after the program left"
-else
-  wait "$once_pid" || fail "vr815-sim --once exited with $?"
-fi
 
 # --- a program of the library's user ------------------------------------------
 

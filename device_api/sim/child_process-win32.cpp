@@ -1,0 +1,172 @@
+// The hosted program on Windows: CreateProcess in the device's console with
+// its standard handles, inside a job object that ends the program, and
+// whatever it started, when the device ends however it ends.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "child_process.h"
+
+namespace vr815::sim {
+
+namespace {
+
+/// One argument as the C runtime's command line parsing reads it back:
+/// quoted when it holds blanks or quotes, with the backslashes before a
+/// quote, and before the closing quote, doubled.
+std::wstring quoted(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
+    return arg;
+  }
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (const wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out.push_back(c);
+  }
+  out.append(backslashes * 2, L'\\');
+  out.push_back(L'"');
+  return out;
+}
+
+std::wstring widened(const std::string& text, UINT code_page) {
+  const int n = MultiByteToWideChar(code_page, 0, text.data(),
+                                    static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
+                      wide.data(), n);
+  return wide;
+}
+
+/// The program and its arguments as the device was given them. They end its
+/// command line, so they are taken from there as given, in full Unicode: a
+/// folder's name outside the narrow code page stays intact.
+std::vector<std::wstring> wide_program(
+    const std::vector<std::string>& program) {
+  std::vector<std::wstring> wide;
+  int count = 0;
+  LPWSTR* all = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (all != nullptr && static_cast<size_t>(count) > program.size()) {
+    wide.assign(all + (static_cast<size_t>(count) - program.size()),
+                all + count);
+  } else {
+    for (const std::string& arg : program) wide.push_back(widened(arg, CP_ACP));
+  }
+  if (all != nullptr) LocalFree(all);
+  return wide;
+}
+
+std::string system_message(DWORD error) {
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+          FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = n > 0 ? std::string(text, n) : std::string();
+  if (text != nullptr) LocalFree(text);
+  while (!message.empty() &&
+         (message.back() == '\n' || message.back() == '\r' ||
+          message.back() == ' ' || message.back() == '.')) {
+    message.pop_back();
+  }
+  // Some messages name the program as an insert: it is named already.
+  const size_t insert = message.find("%1");
+  if (insert != std::string::npos) message.replace(insert, 2, "the program");
+  return message.empty() ? "error " + std::to_string(error) : message;
+}
+
+class Win32Child : public ChildProcess {
+ public:
+  Win32Child(HANDLE job, HANDLE process) : job_(job), process_(process) {}
+  ~Win32Child() override {
+    if (!done_) TerminateProcess(process_, 1);
+    CloseHandle(process_);
+    if (job_ != nullptr) CloseHandle(job_);
+  }
+
+  bool ended(int* status) override {
+    if (!done_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0) finish();
+    *status = status_;
+    return done_;
+  }
+
+  int stop() override {
+    if (!done_) {
+      TerminateProcess(process_, 1);
+      WaitForSingleObject(process_, static_cast<DWORD>(kStopGraceMs));
+      finish();
+    }
+    return status_;
+  }
+
+ private:
+  void finish() {
+    DWORD code = 1;
+    GetExitCodeProcess(process_, &code);
+    status_ = static_cast<int>(code);
+    done_ = true;
+  }
+
+  HANDLE job_;
+  HANDLE process_;
+  bool done_ = false;
+  int status_ = 1;
+};
+
+/// A job whose programs end when its last handle, the device's, closes; null
+/// when none can be had (the program then ends with the device only on the
+/// device's own exit paths).
+HANDLE kill_on_close_job() {
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  if (job == nullptr) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                               sizeof limits)) {
+    CloseHandle(job);
+    return nullptr;
+  }
+  return job;
+}
+
+}  // namespace
+
+StartedChild start_child(const std::vector<std::string>& program,
+                         const std::string& line_name) {
+  StartedChild started;
+  const std::vector<std::wstring> command =
+      put_line_name(wide_program(program), widened(line_name, CP_UTF8));
+  std::wstring line;
+  for (const std::wstring& arg : command) {
+    if (!line.empty()) line.push_back(L' ');
+    line += quoted(arg);
+  }
+  // The standard handles are the device's: inherited, with the console.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE,
+                      CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
+    started.error = "cannot start '" + program.front() +
+                    "': " + system_message(GetLastError());
+    return started;
+  }
+  HANDLE job = kill_on_close_job();
+  if (job != nullptr && !AssignProcessToJobObject(job, info.hProcess)) {
+    CloseHandle(job);
+    job = nullptr;
+  }
+  ResumeThread(info.hThread);
+  CloseHandle(info.hThread);
+  started.child = std::make_unique<Win32Child>(job, info.hProcess);
+  return started;
+}
+
+}  // namespace vr815::sim
