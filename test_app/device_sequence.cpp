@@ -29,9 +29,9 @@ using Call = int32_t (*)(void* handle, Readings& readings);
 using Report = void (*)(const char* name, int32_t status,
                         const Readings& readings);
 
-/// One step after the open: its header, the library call and how its
-/// outcome is reported, under the name given.
-struct Row {
+/// One step after the open: its header number and title, the library call
+/// and how its outcome is reported, under the name given.
+struct Step {
   int header;
   const char* title;
   Call call;
@@ -69,8 +69,9 @@ void always_ok(const char* name, int32_t, const Readings&) {
   print_ok_line(name);
 }
 
-// Rows 10 and 11 share header number 10; the close is 11.
-const Row kRowsAfterOpen[] = {
+// The software trigger's header repeats number 10, that of the switch to
+// software triggering before it; the close is 11.
+const Step kStepsAfterOpen[] = {
     {2, "vr815_read_temperature",
      [](void* h, Readings& r) {
        return library::read_temperature(h, &r.temperature);
@@ -126,7 +127,7 @@ const Row kRowsAfterOpen[] = {
      always_ok, "vr815_close"},
 };
 
-// Row 1: the open, with no wait before it. Null when it failed.
+// The open, under header 1, with no wait before it. Null when it failed.
 void* open_device(const char* port, int32_t baud) {
   print_step_header(1, "vr815_init (open serial)");
   void* handle = library::open(port, baud);
@@ -152,10 +153,10 @@ bool run_device_sequence(const char* port, int32_t baud, PauseFunction pause) {
   void* handle = open_device(port, baud);
   if (handle == nullptr) return false;
   Readings readings;
-  for (const Row& row : kRowsAfterOpen) {
-    print_step_header(row.header, row.title);
+  for (const Step& step : kStepsAfterOpen) {
+    print_step_header(step.header, step.title);
     pause(kPauseBeforeCallMs);
-    row.report(row.name, row.call(handle, readings), readings);
+    step.report(step.name, step.call(handle, readings), readings);
   }
   std::printf("\n=== Test End ===\n");
   return true;
