@@ -111,18 +111,19 @@ class VR815_API VR815DDG {
   static constexpr uint8_t READ_TEMP = 0x93;
   static constexpr uint8_t READ_TIMING = 0xC1;
 
-  /// Appends one frame carrying len bytes of data. A negative len, or null
-  /// data with a positive len, is taken as no data; more data than a frame
-  /// holds (1024 bytes) appends nothing.
+  /// Appends one frame carrying len bytes of data, with tag 0. A negative
+  /// len, or null data with a positive len, is taken as no data; more data
+  /// than a frame holds (255 bytes) appends nothing.
   static void BuildFrame(uint8_t cmd, uint16_t param, const uint8_t* data,
                          int32_t len, std::vector<uint8_t>& frame);
-  /// Appends one frame carrying the words, each little-endian; more than 256
-  /// words appends nothing.
+  /// Appends one frame carrying the words, each little-endian, with tag 0;
+  /// more than 63 words appends nothing.
   static void BuildFrameU32(uint8_t cmd, uint16_t param,
                             const std::vector<uint32_t>& words,
                             std::vector<uint8_t>& frame);
   /// Prints the label (when not null), then the bytes as upper-case hex pairs
-  /// separated by single blanks, ends the line and flushes standard output.
+  /// separated by single blanks, then " tag=N" when they start with a whole
+  /// frame whose tag N is not 0; ends the line and flushes standard output.
   static void DumpFrame(const std::vector<uint8_t>& frame, const char* label);
 };
 

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // A frame that parses re-encodes to the very same bytes.
       std::vector<uint8_t> again;
       append_frame(again, frame.marker, frame.command, frame.param,
-                   frame.payload.data(), frame.payload.size());
+                   frame.payload.data(), frame.payload.size(), frame.tag);
       if (r.size > bytes.size() ||
           !std::equal(again.begin(), again.end(), bytes.begin()) ||
           again.size() != r.size) {

@@ -34,9 +34,9 @@ void VR815DDG::DumpFrame(const std::vector<uint8_t>& frame, const char* label) {
   // One formatted write per line, on the same stream the harness prints its
   // labels with, so label and frame keep their order however stdout is
   // buffered or redirected.
-  const std::string hex = proto::hex_text(frame.data(), frame.size());
+  const std::string text = proto::frame_text(frame.data(), frame.size());
   if (label != nullptr) std::fputs(label, stdout);
-  std::fputs(hex.c_str(), stdout);
+  std::fputs(text.c_str(), stdout);
   std::fputc('\n', stdout);
   std::fflush(stdout);
 }

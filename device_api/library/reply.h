@@ -9,22 +9,28 @@
 namespace vr815 {
 
 struct ReplyCheck {
-  bool complete;   ///< false: the bytes so far are a valid start, need more
-  size_t need;     ///< when not complete: least total length still needed
-  int32_t status;  ///< when complete: VR815_OK, the device's status sign
-                   ///< extended, or VR815_ERR_BAD_REPLY
+  bool complete;    ///< false: the bytes so far are a valid start, need more
+  size_t need;      ///< when not complete: least total length still needed
+  int32_t status;   ///< when complete: VR815_OK, the device's status sign
+                    ///< extended, or VR815_ERR_BAD_REPLY
+  size_t drop = 0;  ///< when complete and not 0: the first drop bytes are a
+                    ///< sound reply to another request; status is then
+                    ///< VR815_ERR_BAD_REPLY, and the caller that drops them
+                    ///< judges what follows instead
 };
 
-/// Judges buf[0..len) as the reply to a request for command. A reply must
-/// start with the reply marker at its first byte and carry the command;
-/// with status 0 its payload must have the command's reply length. A frame
-/// with another status is returned as that status, its payload ignored,
-/// once its checksum is good. Fills *payload only for VR815_OK. Never reads
-/// past buf[len - 1] and judges as early as the header allows, so a reply
+/// Judges buf[0..len) as the reply to the request for command with tag. A
+/// reply must start with the reply marker at its first byte. One with
+/// another tag is judged whole: with a good checksum it is dropped, with a
+/// bad one it is a bad reply. One with the tag must carry the command and,
+/// with status 0, the command's reply length. A frame with another status
+/// is returned as that status, its payload ignored, once its checksum is
+/// good. Fills *payload only for VR815_OK. Never reads past buf[len - 1]
+/// and judges as early as the header allows, so a reply to this request
 /// announcing the wrong command or length fails without waiting for its
 /// payload.
 ReplyCheck check_reply(const uint8_t* buf, size_t len, uint8_t command,
-                       std::vector<uint8_t>* payload);
+                       uint8_t tag, std::vector<uint8_t>* payload);
 
 }  // namespace vr815
 

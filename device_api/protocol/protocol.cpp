@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace vr815::protocol {
 
@@ -43,14 +44,16 @@ uint16_t crc16(const uint8_t* data, size_t len) {
 }
 
 bool append_frame(std::vector<uint8_t>& out, uint8_t marker, uint8_t command,
-                  uint16_t param, const uint8_t* payload, size_t len) {
+                  uint16_t param, const uint8_t* payload, size_t len,
+                  uint8_t tag) {
   if (len > kMaxPayload || (payload == nullptr && len != 0)) return false;
   const size_t start = out.size();
   out.reserve(start + kHeaderSize + len + kCrcSize);
   out.push_back(marker);
   out.push_back(command);
   put_u16(out, param);
-  put_u16(out, static_cast<uint16_t>(len));
+  out.push_back(static_cast<uint8_t>(len));
+  out.push_back(tag);
   if (len != 0) out.insert(out.end(), payload, payload + len);
   put_u16(out, crc16(out.data() + start, out.size() - start));
   return true;
@@ -58,7 +61,7 @@ bool append_frame(std::vector<uint8_t>& out, uint8_t marker, uint8_t command,
 
 bool append_frame_words(std::vector<uint8_t>& out, uint8_t marker,
                         uint8_t command, uint16_t param,
-                        const std::vector<uint32_t>& words) {
+                        const std::vector<uint32_t>& words, uint8_t tag) {
   if (words.size() > kMaxPayload / 4) return false;
   std::vector<uint8_t> bytes;
   bytes.reserve(words.size() * 4);
@@ -67,7 +70,8 @@ bool append_frame_words(std::vector<uint8_t>& out, uint8_t marker,
       bytes.push_back(static_cast<uint8_t>(w >> shift));
     }
   }
-  return append_frame(out, marker, command, param, bytes.data(), bytes.size());
+  return append_frame(out, marker, command, param, bytes.data(), bytes.size(),
+                      tag);
 }
 
 ParseResult parse_frame(const uint8_t* buf, size_t len, uint8_t marker,
@@ -75,8 +79,7 @@ ParseResult parse_frame(const uint8_t* buf, size_t len, uint8_t marker,
   if (len == 0) return {Parse::Incomplete, 1};
   if (buf[0] != marker) return {Parse::Bad, 1};
   if (len < kHeaderSize) return {Parse::Incomplete, kHeaderSize};
-  const size_t payload_len = get_u16(buf + 4);
-  if (payload_len > kMaxPayload) return {Parse::Bad, 1};
+  const size_t payload_len = buf[4];
   const size_t total = kHeaderSize + payload_len + kCrcSize;
   if (len < total) return {Parse::Incomplete, total};
   const size_t body = total - kCrcSize;
@@ -85,6 +88,7 @@ ParseResult parse_frame(const uint8_t* buf, size_t len, uint8_t marker,
     out->marker = buf[0];
     out->command = buf[1];
     out->param = get_u16(buf + 2);
+    out->tag = buf[kTagOffset];
     out->payload.assign(buf + kHeaderSize, buf + body);
   }
   return {Parse::Complete, total};
@@ -98,6 +102,18 @@ std::string hex_text(const uint8_t* data, size_t len) {
     if (i != 0) text.push_back(' ');
     text.push_back(kDigits[data[i] >> 4]);
     text.push_back(kDigits[data[i] & 0x0F]);
+  }
+  return text;
+}
+
+std::string frame_text(const uint8_t* data, size_t len) {
+  std::string text = hex_text(data, len);
+  if (len == 0 || (data[0] != kRequestMarker && data[0] != kReplyMarker)) {
+    return text;
+  }
+  if (parse_frame(data, len, data[0], nullptr).outcome == Parse::Complete &&
+      data[kTagOffset] != 0) {
+    text += " tag=" + std::to_string(data[kTagOffset]);
   }
   return text;
 }

@@ -16,36 +16,47 @@ namespace vr815::protocol {
 constexpr uint8_t kRequestMarker = 0xA5;
 /// First byte of a frame from device to host.
 constexpr uint8_t kReplyMarker = 0x5A;
-/// Marker, command, parameter (2 bytes), payload length (2 bytes).
+/// Marker, command, parameter (2 bytes), payload length, tag.
 constexpr size_t kHeaderSize = 6;
+/// Offset of the tag in the header.
+constexpr size_t kTagOffset = 5;
 constexpr size_t kCrcSize = 2;
-constexpr size_t kMaxPayload = 1024;
+/// The payload length is one byte.
+constexpr size_t kMaxPayload = 255;
 constexpr size_t kMaxFrame = kHeaderSize + kMaxPayload + kCrcSize;
 
 /// CRC-16/CCITT-FALSE (polynomial 0x1021, initial value 0xFFFF).
 uint16_t crc16(const uint8_t* data, size_t len);
 
+/// The tag after this one: the host numbers its requests 1 to 255 and then
+/// 1 again; 0 is a frame that carries no tag (the static encoder's).
+constexpr uint8_t next_tag(uint8_t tag) {
+  return tag == 255 ? uint8_t{1} : static_cast<uint8_t>(tag + 1);
+}
+
 /// Appends one frame; false, and nothing appended, when the payload is
-/// longer than kMaxPayload.
+/// longer than kMaxPayload. A reply carries the tag of its request.
 bool append_frame(std::vector<uint8_t>& out, uint8_t marker, uint8_t command,
-                  uint16_t param, const uint8_t* payload, size_t len);
+                  uint16_t param, const uint8_t* payload, size_t len,
+                  uint8_t tag = 0);
 /// Appends one frame whose payload is the words, each little-endian.
 bool append_frame_words(std::vector<uint8_t>& out, uint8_t marker,
                         uint8_t command, uint16_t param,
-                        const std::vector<uint32_t>& words);
+                        const std::vector<uint32_t>& words, uint8_t tag = 0);
 
 struct Frame {
   uint8_t marker = 0;
   uint8_t command = 0;
   uint16_t param = 0;
+  uint8_t tag = 0;
   std::vector<uint8_t> payload;
 };
 
 enum class Parse {
   Complete,    ///< a whole, valid frame; size is its length in bytes
   Incomplete,  ///< valid so far; size is the least total length still needed
-  Bad,         ///< not a frame: wrong marker, length beyond kMaxPayload, or a
-               ///< bad checksum; size is 1 (drop a byte to resynchronise)
+  Bad,         ///< not a frame: wrong marker or a bad checksum; size is 1
+               ///< (drop a byte to resynchronise)
 };
 
 struct ParseResult {
@@ -60,6 +71,9 @@ ParseResult parse_frame(const uint8_t* buf, size_t len, uint8_t marker,
 
 /// "A5 93 00 ..." : upper-case hex pairs separated by single blanks.
 std::string hex_text(const uint8_t* data, size_t len);
+/// hex_text, then " tag=N" when the bytes start with a whole frame (either
+/// direction) whose tag N is not 0: how frames are shown to people.
+std::string frame_text(const uint8_t* data, size_t len);
 
 /// Words of a payload, little-endian; the payload length must be a multiple
 /// of four, else the result is empty.

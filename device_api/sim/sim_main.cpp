@@ -97,8 +97,13 @@ int serve(vr815::sim::Transport& line, const Options& options, std::FILE* log,
         break;
       }
       if (!e.answer.empty()) {
-        queue.push_back(
-            {arrived + std::chrono::milliseconds(options.delay_ms), e.answer});
+        // Answers go out in the order they fall due: one held back by
+        // --late lets the answers after it pass.
+        const auto due = arrived + std::chrono::milliseconds(e.delay_ms);
+        const auto later = std::upper_bound(
+            queue.begin(), queue.end(), due,
+            [](Clock::time_point t, const Pending& p) { return t < p.due; });
+        queue.insert(later, {due, e.answer});
       }
     }
   }

@@ -62,6 +62,21 @@ bool fail_entry(const std::string& text, FailTable* fails) {
   return true;
 }
 
+/// "N=MS": the answer to frame N goes out MS later.
+bool late_entry(const std::string& text, std::map<uint64_t, int>* late_ms) {
+  const size_t eq = text.find('=');
+  long long frame = 0;
+  long long ms = 0;
+  if (eq == std::string::npos ||
+      !whole_number(text.substr(0, eq), 1, std::numeric_limits<int32_t>::max(),
+                    &frame) ||
+      !whole_number(text.substr(eq + 1), 0, kMaxDelayMs, &ms)) {
+    return false;
+  }
+  (*late_ms)[static_cast<uint64_t>(frame)] = static_cast<int>(ms);
+  return true;
+}
+
 /// What an option does with its value (empty for an option without one);
 /// false when the value is bad.
 using Setter = bool (*)(ParsedOptions& parsed, const std::string& value);
@@ -144,6 +159,14 @@ const OptionRow kOptions[] = {
        p.options.delay_ms = static_cast<int>(n);
        return good;
      }},
+    {"--late", "N=MS",
+     "answer frame N (counted from 1) MS ms later\n"
+     "than the others (0..60000), so that its\n"
+     "reply can come during a later call;\n"
+     "repeatable",
+     [](ParsedOptions& p, const std::string& v) {
+       return late_entry(v, &p.options.late_ms);
+     }},
     {"--hangup-after", "N",
      "close the line when frame N arrives,\n"
      "without answering it; 0: the line is down\n"
@@ -165,7 +188,8 @@ const OptionRow kOptions[] = {
      }},
     {"--log", "FILE",
      "write each frame received to FILE, one line\n"
-     "of hex pairs per frame",
+     "of hex pairs per frame, then tag=N when its\n"
+     "tag N is not 0",
      [](ParsedOptions& p, const std::string& v) {
        p.options.log_path = v;
        return !v.empty();

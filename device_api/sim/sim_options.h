@@ -3,6 +3,7 @@
 #define VR815_SIM_OPTIONS_H
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ struct Options {
   std::optional<uint64_t> hangup_after;
   int32_t milli_celsius = protocol::kPowerOnMilliCelsius;
   int delay_ms = 0;
+  /// Frame number -> how much later than delay_ms its answer goes out.
+  std::map<uint64_t, int> late_ms;
   std::string log_path;  ///< empty: no log
   /// Where the device is reached: a pseudo-terminal of its own, a TCP port
   /// it listens on, or an existing serial port.

@@ -23,6 +23,11 @@ uint64_t inter_byte_timeout_ms(const Options& options) {
   return std::max(kInterByteTimeoutMs, ten_characters_ms);
 }
 
+int answer_delay_ms(const Options& options, uint64_t frame) {
+  const auto late = options.late_ms.find(frame);
+  return options.delay_ms + (late == options.late_ms.end() ? 0 : late->second);
+}
+
 }  // namespace
 
 Session new_session(const Options& options) {
@@ -33,13 +38,15 @@ Session new_session(const Options& options) {
   return s;
 }
 
-std::vector<uint8_t> answer_bytes(uint8_t command, const Answer& answer,
+std::vector<uint8_t> answer_bytes(uint8_t command, uint8_t tag,
+                                  const Answer& answer,
                                   const Options& options) {
   std::vector<uint8_t> out;
   if (options.noise) out.assign(std::begin(kNoise), std::end(kNoise));
   const size_t start = out.size();
   proto::append_frame_words(out, proto::kReplyMarker, command,
-                            static_cast<uint16_t>(answer.status), answer.words);
+                            static_cast<uint16_t>(answer.status), answer.words,
+                            tag);
   if (options.corrupt && out.size() > start) out.back() ^= 0xFF;
   return out;
 }
@@ -66,7 +73,7 @@ std::vector<Event> take_bytes(Session& session, const Options& options,
       continue;
     }
     Event e;
-    e.log_line = proto::hex_text(buf.data() + pos, r.size);
+    e.log_line = proto::frame_text(buf.data() + pos, r.size);
     pos += r.size;
     session.frames += 1;
     if (options.hangup_after && session.frames >= *options.hangup_after) {
@@ -74,7 +81,10 @@ std::vector<Event> take_bytes(Session& session, const Options& options,
       e.hang_up = true;
     } else {
       const Answer a = answer_request(session.device, frame, options.fails);
-      if (!options.silent) e.answer = answer_bytes(frame.command, a, options);
+      if (!options.silent) {
+        e.answer = answer_bytes(frame.command, frame.tag, a, options);
+        e.delay_ms = answer_delay_ms(options, session.frames);
+      }
     }
     events.push_back(std::move(e));
   }

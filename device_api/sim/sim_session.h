@@ -31,8 +31,9 @@ struct Session {
 
 /// What to do for one request frame received.
 struct Event {
-  std::string log_line;         ///< the frame as hex pairs, no line end
+  std::string log_line;  ///< the frame as DumpFrame shows it, no line end
   std::vector<uint8_t> answer;  ///< bytes to send; empty: no answer
+  int delay_ms = 0;             ///< how long after the frame to send them
   bool hang_up = false;         ///< close the line instead of answering
 };
 
@@ -44,16 +45,17 @@ Session new_session(const Options& options);
 /// gives one event per whole request frame, in order. A partial frame that
 /// waited longer than the inter-byte timeout for these bytes is dropped
 /// first.
-/// Bytes that cannot start a frame (wrong marker, bad checksum, length
-/// beyond the maximum) are dropped one at a time until a frame starts.
+/// Bytes that cannot start a frame (wrong marker, bad checksum) are dropped
+/// one at a time until a frame starts.
 /// After a hang-up event nothing more is taken.
 std::vector<Event> take_bytes(Session& session, const Options& options,
                               const uint8_t* data, size_t len, uint64_t now_ms);
 
-/// The bytes sent for an answer to the command: the reply frame, with noise
-/// before it and a bad checksum as the options ask.
-std::vector<uint8_t> answer_bytes(uint8_t command, const Answer& answer,
-                                  const Options& options);
+/// The bytes sent for an answer to the command: the reply frame carrying
+/// the request's tag, with noise before it and a bad checksum as the options
+/// ask.
+std::vector<uint8_t> answer_bytes(uint8_t command, uint8_t tag,
+                                  const Answer& answer, const Options& options);
 
 }  // namespace vr815::sim
 

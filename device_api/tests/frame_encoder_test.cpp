@@ -75,23 +75,40 @@ TEST(FrameEncoder, BuildFrameCarriesDataAndTakesBadLengthsAsNone) {
 }
 
 TEST(FrameEncoder, AppendsNothingForMoreThanAFrameHolds) {
-  std::vector<uint8_t> big(1025, 0x11);
+  std::vector<uint8_t> big(256, 0x11);
   std::vector<uint8_t> frame;
   VR815DDG::BuildFrame(VR815DDG::SET_DELAY, 1, big.data(),
                        static_cast<int32_t>(big.size()), frame);
   EXPECT_TRUE(frame.empty());
-  VR815DDG::BuildFrameU32(VR815DDG::SET_DELAY, 1, std::vector<uint32_t>(257, 1),
+  VR815DDG::BuildFrameU32(VR815DDG::SET_DELAY, 1, std::vector<uint32_t>(64, 1),
                           frame);
   EXPECT_TRUE(frame.empty());
-  VR815DDG::BuildFrameU32(VR815DDG::SET_DELAY, 1, std::vector<uint32_t>(256, 1),
+  VR815DDG::BuildFrame(VR815DDG::SET_DELAY, 1, big.data(), 255, frame);
+  EXPECT_EQ(frame.size(), 6u + 255u + 2u);
+  frame.clear();
+  VR815DDG::BuildFrameU32(VR815DDG::SET_DELAY, 1, std::vector<uint32_t>(63, 1),
                           frame);
-  EXPECT_EQ(frame.size(), 6u + 1024u + 2u);
+  EXPECT_EQ(frame.size(), 6u + 252u + 2u);
+  // The largest frame's length byte leaves the tag beside it at 0.
+  EXPECT_EQ(dump(frame, nullptr).find("tag="), std::string::npos);
 }
 
 TEST(FrameEncoder, DumpPrintsTheLabelFirstAndEndsTheLine) {
   const std::vector<uint8_t> frame = {0x00, 0x0F, 0xA5, 0xFF};
   EXPECT_EQ(dump(frame, "  [Frame] X: "), "  [Frame] X: 00 0F A5 FF\n");
   EXPECT_EQ(dump({}, "empty: "), "empty: \n");
+}
+
+TEST(FrameEncoder, DumpShowsATagOnlyWhenAWholeFrameCarriesOne) {
+  // READ_TEMP as the library sends it with tag 7 (CRC worked out apart).
+  const std::vector<uint8_t> request = {0xA5, 0x93, 0x00, 0x00,
+                                        0x00, 0x07, 0x86, 0x14};
+  EXPECT_EQ(dump(request, nullptr), "A5 93 00 00 00 07 86 14 tag=7\n");
+  std::vector<uint8_t> bad_crc = request;
+  bad_crc.back() ^= 0x01;
+  EXPECT_EQ(dump(bad_crc, nullptr), "A5 93 00 00 00 07 86 15\n");
+  const std::vector<uint8_t> cut(request.begin(), request.begin() + 6);
+  EXPECT_EQ(dump(cut, nullptr), "A5 93 00 00 00 07\n");
 }
 
 }  // namespace

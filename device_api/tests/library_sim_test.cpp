@@ -19,7 +19,9 @@
 namespace {
 
 using vr815::test::frame_row;
+using vr815::test::shown_tag;
 using vr815::test::SimProcess;
+using vr815::test::with_tag;
 using Clock = std::chrono::steady_clock;
 
 /// Slack over the documented bound for a loaded machine.
@@ -83,9 +85,13 @@ TEST_P(LibraryOverLine, EachCallSendsTheFrameCheckFrameAndReadsBack) {
   ASSERT_NE(line.handle, nullptr) << line.sim.port();
   void* h = line.handle;
 
+  // Each call carries the next tag, 1 to 255 and never 0; the frame is
+  // otherwise the one stage 0 shows.
   Timing t;
   ASSERT_EQ(read_timing(h, &t), VR815_OK);
-  EXPECT_EQ(line.last_frame(), "A5 C1 01 00 00 00 64 43");
+  int tag = shown_tag(line.last_frame());
+  ASSERT_GE(tag, 1);
+  EXPECT_EQ(line.last_frame(), with_tag("A5 C1 01 00 00 00 64 43", tag));
   EXPECT_EQ(t.delay, 0);
   EXPECT_EQ(t.width, 0);
   EXPECT_EQ(t.mode, VR815_TRIG_INTERNAL);
@@ -109,7 +115,8 @@ TEST_P(LibraryOverLine, EachCallSendsTheFrameCheckFrameAndReadsBack) {
   for (const auto& step : steps) {
     SCOPED_TRACE(step.frame);
     EXPECT_EQ(step.call(), VR815_OK);
-    EXPECT_EQ(line.last_frame(), frame_row(step.frame).hex);
+    tag = tag == 255 ? 1 : tag + 1;
+    EXPECT_EQ(line.last_frame(), with_tag(frame_row(step.frame).hex, tag));
   }
   EXPECT_EQ(celsius, 25.5f);
 
@@ -179,7 +186,9 @@ TEST_P(LibraryOverLine, FaultsBecomeFailureCodesWithinTheBound) {
       EXPECT_GE(took, VR815_REPLY_TIMEOUT_MS - 5);
     }
     EXPECT_EQ(celsius, c.status == VR815_OK ? 25.5f : -99.0f);
-    EXPECT_EQ(line.last_frame(), frame_row("READ_TEMP").hex);
+    const std::string sent = line.last_frame();
+    EXPECT_NE(shown_tag(sent), 0);
+    EXPECT_EQ(sent, with_tag(frame_row("READ_TEMP").hex, shown_tag(sent)));
   }
 }
 

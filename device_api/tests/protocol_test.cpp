@@ -29,9 +29,10 @@ TEST(Crc, CatchesEveryCorruptedByteOfEveryFrame) {
   for (const auto& row : vr815::test::frame_check_rows()) {
     frames.push_back(request(row));
   }
+  // A reply with a tag: a corrupted tag is caught like any other byte.
   std::vector<uint8_t> reply;
   proto::append_frame_words(reply, proto::kReplyMarker, 0xC1, 0,
-                            {1000, 0, 10000, 0, 3, 250000, 1});
+                            {1000, 0, 10000, 0, 3, 250000, 1}, 200);
   frames.push_back(reply);
 
   for (const std::vector<uint8_t>& good : frames) {
@@ -53,8 +54,10 @@ TEST(Crc, CatchesEveryCorruptedByteOfEveryFrame) {
 }
 
 TEST(ParseFrame, WaitsForTheWholeFrameAndNeverReadsPastTheBytesGiven) {
-  const std::vector<uint8_t> good =
-      request(vr815::test::frame_row("SET_DELAY"));
+  const vr815::test::FrameRow& row = vr815::test::frame_row("SET_DELAY");
+  std::vector<uint8_t> good;
+  proto::append_frame_words(good, proto::kRequestMarker, row.command, row.param,
+                            row.words, 42);
   for (size_t len = 0; len < good.size(); ++len) {
     // A copy of exactly len bytes, so a read past them is caught by ASan.
     const std::vector<uint8_t> part(good.begin(), good.begin() + len);
@@ -70,6 +73,7 @@ TEST(ParseFrame, WaitsForTheWholeFrameAndNeverReadsPastTheBytesGiven) {
   EXPECT_EQ(r.outcome, proto::Parse::Complete);
   EXPECT_EQ(r.size, good.size());
   EXPECT_EQ(frame.param, 1);
+  EXPECT_EQ(frame.tag, 42);
   EXPECT_EQ(proto::payload_words(frame.payload),
             (std::vector<uint32_t>{1000, 0}));
 }

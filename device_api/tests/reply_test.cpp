@@ -1,6 +1,7 @@
 // The library's judgement of what comes back after a request.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,10 +16,13 @@ namespace proto = vr815::protocol;
 using Bytes = std::vector<uint8_t>;
 
 constexpr uint8_t kReadTemp = 0x93;
+/// The tag of the request the replies below answer.
+constexpr uint8_t kTag = 9;
 
-Bytes reply(uint8_t command, uint16_t status, const std::vector<uint32_t>& w) {
+Bytes reply(uint8_t command, uint16_t status, const std::vector<uint32_t>& w,
+            uint8_t tag = kTag) {
   Bytes out;
-  proto::append_frame_words(out, proto::kReplyMarker, command, status, w);
+  proto::append_frame_words(out, proto::kReplyMarker, command, status, w, tag);
   return out;
 }
 
@@ -41,17 +45,40 @@ Bytes joined(Bytes first, const Bytes& second) {
   return first;
 }
 
+struct Judged {
+  vr815::ReplyCheck check;
+  int dropped;  ///< replies to other requests dropped before it
+};
+
 /// Feeds the bytes as the transaction does: no more than the check asks
-/// for, each time in a buffer of exactly that size.
-vr815::ReplyCheck check_as_read(const Bytes& line, Bytes* payload) {
+/// for, each time in a buffer of exactly that size, dropping what it says
+/// to drop.
+Judged judge_as_read(const Bytes& line, Bytes* payload) {
   Bytes got;
+  size_t pos = 0;
+  int dropped = 0;
   for (;;) {
     const Bytes exact(got);
-    const vr815::ReplyCheck c =
-        vr815::check_reply(exact.data(), exact.size(), kReadTemp, payload);
-    if (c.complete || c.need > line.size()) return c;
-    got.assign(line.begin(), line.begin() + c.need);
+    const vr815::ReplyCheck c = vr815::check_reply(exact.data(), exact.size(),
+                                                   kReadTemp, kTag, payload);
+    if (c.complete && c.drop != 0) {
+      EXPECT_EQ(c.drop, got.size());
+      EXPECT_EQ(c.status, VR815_ERR_BAD_REPLY);
+      pos += c.drop;
+      got.clear();
+      ++dropped;
+      continue;
+    }
+    if (c.complete || pos + c.need > line.size()) return {c, dropped};
+    got.assign(line.begin() + static_cast<std::ptrdiff_t>(pos),
+               line.begin() + static_cast<std::ptrdiff_t>(pos + c.need));
   }
+}
+
+vr815::ReplyCheck check_as_read(const Bytes& line, Bytes* payload) {
+  const Judged j = judge_as_read(line, payload);
+  EXPECT_EQ(j.dropped, 0);
+  return j.check;
 }
 
 TEST(ReplyCheck, TakesTheRightReplyAndItsPayload) {
@@ -87,7 +114,9 @@ TEST(ReplyCheck, BadRepliesAreBadRepliesNeverValues) {
       {"another command", reply(0xC1, 0, {25500})},
       {"payload too short", reply(kReadTemp, 0, {})},
       {"payload too long", reply(kReadTemp, 0, {25500, 0})},
-      {"length beyond a frame", with_byte(with_byte(good, 4, 0x01), 5, 0x04)},
+      {"another tag and a bad checksum",
+       with_byte(good, proto::kTagOffset, kTag + 1)},
+      {"length cut, tag changed", with_byte(with_byte(good, 4, 0x01), 5, 0x04)},
       {"bad checksum", with_byte(good, good.size() - 1, good.back() ^ 0x01)},
       {"corrupted payload", with_byte(good, 7, good[7] ^ 0x80)},
       {"corrupted status", with_byte(reply(kReadTemp, 7, {}), 2, 9)},
@@ -105,10 +134,46 @@ TEST(ReplyCheck, BadRepliesAreBadRepliesNeverValues) {
 TEST(ReplyCheck, WrongHeaderFailsWithoutWaitingForThePayload) {
   Bytes header = reply(kReadTemp, 0, {25500, 0, 0});
   header.resize(proto::kHeaderSize);
-  const vr815::ReplyCheck c =
-      vr815::check_reply(header.data(), header.size(), kReadTemp, nullptr);
+  const vr815::ReplyCheck c = vr815::check_reply(header.data(), header.size(),
+                                                 kReadTemp, kTag, nullptr);
   EXPECT_TRUE(c.complete);
   EXPECT_EQ(c.status, VR815_ERR_BAD_REPLY);
+  EXPECT_EQ(c.drop, 0u);
+}
+
+TEST(ReplyCheck, RepliesToOtherRequestsAreDroppedWholeAndTheWaitGoesOn) {
+  const Bytes ours = reply(kReadTemp, 0, {25500});
+  const struct {
+    const char* what;
+    Bytes late;
+  } cases[] = {
+      {"the same command, the tag before", reply(kReadTemp, 0, {1}, kTag - 1)},
+      {"another command", reply(0xC1, 0, {1, 2, 3, 4, 5, 6, 7}, kTag - 1)},
+      {"a refusal", reply(kReadTemp, 5, {}, kTag - 2)},
+      {"a length wrong for us", reply(kReadTemp, 0, {1, 2}, kTag - 1)},
+      {"tag 0", reply(kReadTemp, 0, {1}, 0)},
+      {"the tag after", reply(kReadTemp, 0, {1}, kTag + 1)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes payload;
+    const Judged one = judge_as_read(joined(c.late, ours), &payload);
+    EXPECT_EQ(one.dropped, 1);
+    EXPECT_EQ(one.check.status, VR815_OK);
+    EXPECT_EQ(proto::payload_words(payload), std::vector<uint32_t>{25500});
+
+    // Alone, a late reply leaves the call waiting for more.
+    const Judged alone = judge_as_read(c.late, &payload);
+    EXPECT_EQ(alone.dropped, 1);
+    EXPECT_FALSE(alone.check.complete);
+  }
+  // Two late replies in a row, then a refusal that is ours.
+  const Judged two = judge_as_read(
+      joined(joined(reply(kReadTemp, 0, {1}, 7), reply(kReadTemp, 0, {2}, 8)),
+             reply(kReadTemp, 4, {})),
+      nullptr);
+  EXPECT_EQ(two.dropped, 2);
+  EXPECT_EQ(two.check.status, 4);
 }
 
 TEST(ReplyCheck, ShortReplyAsksForTheRestAndNoMore) {
@@ -124,7 +189,7 @@ TEST(ReplyCheck, ShortReplyAsksForTheRestAndNoMore) {
   for (const auto& c : cases) {
     const Bytes part(good.begin(), good.begin() + c.have);
     const vr815::ReplyCheck r =
-        vr815::check_reply(part.data(), part.size(), kReadTemp, nullptr);
+        vr815::check_reply(part.data(), part.size(), kReadTemp, kTag, nullptr);
     EXPECT_FALSE(r.complete) << c.have;
     EXPECT_EQ(r.need, c.need) << c.have;
   }

@@ -1,6 +1,7 @@
 // The simulated device without a line: its answers, its session, its options.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,11 @@ proto::Frame request(uint8_t command, uint16_t param, const Words& w = {}) {
   return frame;
 }
 
-Bytes request_bytes(uint8_t command, uint16_t param, const Words& w = {}) {
+Bytes request_bytes(uint8_t command, uint16_t param, const Words& w = {},
+                    uint8_t tag = 0) {
   Bytes bytes;
-  proto::append_frame_words(bytes, proto::kRequestMarker, command, param, w);
+  proto::append_frame_words(bytes, proto::kRequestMarker, command, param, w,
+                            tag);
   return bytes;
 }
 
@@ -127,7 +130,7 @@ TEST(SimSession, FindsFramesAmongNoiseAndAcrossReads) {
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0].log_line, proto::hex_text(temp.data(), temp.size()));
   EXPECT_EQ(events[0].answer,
-            sim::answer_bytes(0x93, {proto::kStatusOk, {25500}}, options));
+            sim::answer_bytes(0x93, 0, {proto::kStatusOk, {25500}}, options));
   EXPECT_EQ(s.device.software_triggers, 0u);
 
   events = sim::take_bytes(s, options, temp.data() + 3, temp.size() - 3, 0);
@@ -190,6 +193,41 @@ TEST(SimSession, FaultOptionsShapeTheAnswer) {
   EXPECT_NE(noisy[0], proto::kReplyMarker);
 }
 
+TEST(SimSession, EchoesTheTagAndHoldsBackTheAnswersItIsToldTo) {
+  sim::Options o;
+  o.delay_ms = 20;
+  o.late_ms = {{2, 400}, {3, 0}};
+  o.fails = {{0x09, -7}};
+  sim::Session s = sim::new_session(o);
+  const struct {
+    Bytes request;
+    uint8_t command;
+    int16_t status;
+    Words words;
+    int delay_ms;
+  } frames[] = {
+      {request_bytes(0x93, 0, {}, 1), 0x93, 0, {25500}, 20},
+      {request_bytes(0x08, 1, {1000, 0}, 255), 0x08, 0, {}, 420},
+      {request_bytes(0x09, 1, {1000, 0}, 1), 0x09, -7, {}, 20},
+      {request_bytes(0x93, 0, {}, 0), 0x93, 0, {25500}, 20},
+  };
+  for (const auto& f : frames) {
+    const uint8_t tag = f.request[proto::kTagOffset];
+    SCOPED_TRACE(static_cast<int>(tag));
+    const auto events =
+        sim::take_bytes(s, o, f.request.data(), f.request.size(), 0);
+    ASSERT_EQ(events.size(), 1u);
+    Bytes reply;
+    proto::append_frame_words(reply, proto::kReplyMarker, f.command,
+                              static_cast<uint16_t>(f.status), f.words, tag);
+    EXPECT_EQ(events[0].answer, reply);
+    EXPECT_EQ(events[0].delay_ms, f.delay_ms);
+    EXPECT_EQ(events[0].log_line,
+              proto::hex_text(f.request.data(), f.request.size()) +
+                  (tag == 0 ? "" : " tag=" + std::to_string(tag)));
+  }
+}
+
 TEST(SimSession, HangsUpOnTheNthFrameWithoutAnsweringIt) {
   sim::Options o;
   o.hangup_after = 2;
@@ -214,10 +252,29 @@ TEST(SimSession, HangsUpOnTheNthFrameWithoutAnsweringIt) {
 }
 
 TEST(SimOptions, ReadsEveryOption) {
-  const sim::ParsedOptions p = sim::parse_options(
-      {"--silent", "--corrupt", "--noise", "--fail", "SET_DELAY=7", "--fail",
-       "READ_TEMP=-32768", "--fail", "SET_DELAY=9", "--hangup-after", "3",
-       "--temperature", "-12.5", "--delay-ms", "350", "--log", "frames.log"});
+  const sim::ParsedOptions p = sim::parse_options({"--silent",
+                                                   "--corrupt",
+                                                   "--noise",
+                                                   "--fail",
+                                                   "SET_DELAY=7",
+                                                   "--fail",
+                                                   "READ_TEMP=-32768",
+                                                   "--fail",
+                                                   "SET_DELAY=9",
+                                                   "--hangup-after",
+                                                   "3",
+                                                   "--temperature",
+                                                   "-12.5",
+                                                   "--delay-ms",
+                                                   "350",
+                                                   "--log",
+                                                   "frames.log",
+                                                   "--late",
+                                                   "2=400",
+                                                   "--late",
+                                                   "7=0",
+                                                   "--late",
+                                                   "2=60000"});
   ASSERT_EQ(p.outcome, sim::ParseOutcome::Run) << p.error;
   const sim::Options& o = p.options;
   EXPECT_TRUE(o.silent && o.corrupt && o.noise);
@@ -226,6 +283,7 @@ TEST(SimOptions, ReadsEveryOption) {
   EXPECT_EQ(o.milli_celsius, -12500);
   EXPECT_EQ(o.delay_ms, 350);
   EXPECT_EQ(o.log_path, "frames.log");
+  EXPECT_EQ(o.late_ms, (std::map<uint64_t, int>{{2, 60000}, {7, 0}}));
 
   const sim::Options defaults = sim::parse_options({}).options;
   EXPECT_EQ(defaults.milli_celsius, 25500);
@@ -303,6 +361,12 @@ TEST(SimOptions, RefusesBadValuesWithOneLine) {
       {"--delay-ms", "-1"},
       {"--delay-ms", "60001"},
       {"--delay-ms", ""},
+      {"--late", "2"},
+      {"--late", "0=100"},
+      {"--late", "2=60001"},
+      {"--late", "2=-1"},
+      {"--late", "=100"},
+      {"--late", "x=100"},
       {"--temperature", "warm"},
       {"--temperature", "nan"},
       {"--temperature", "1e9"},

@@ -111,6 +111,46 @@ TEST(FaultMatrix, LineFaults) {
   run_matrix(cases);
 }
 
+TEST(FaultMatrix, LateReplies) {
+  // A program's call times out after 300 ms and the next one is written
+  // 500 ms later: an answer held back 900 ms arrives about 100 ms into the
+  // next call's wait, when that call's own answer, held back 200 ms, is
+  // still to come. The late one is dropped and the next call gets its own.
+  const auto late = [](size_t call, int ms) {
+    return std::vector<std::string>{
+        "--late", std::to_string(call + 1) + "=" + std::to_string(ms)};
+  };
+  const auto joined = [](std::vector<std::string> a,
+                         const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  FaultCase read_then_read{
+      "late READ_TEMP, READ_TIMING waits",
+      joined(late(kReadTemperature, 900), late(kReadTiming, 200))};
+  read_then_read.statuses[kReadTemperature] = VR815_ERR_TIMEOUT;
+
+  FaultCase set_then_refused{
+      "late SET_DELAY, SET_PULSE_WIDTH refused",
+      joined(joined(late(kSetDelay, 900), late(kSetPulseWidth, 200)),
+             {"--fail", "SET_PULSE_WIDTH=8"})};
+  set_then_refused.statuses[kSetDelay] = VR815_ERR_TIMEOUT;
+  set_then_refused.statuses[kSetPulseWidth] = 8;
+
+  // Late past the timeout but within the pause: gone before the next call.
+  FaultCase in_the_pause{"late SET_CHANNEL, in the pause",
+                         late(kSetOutputChannel, 600)};
+  in_the_pause.statuses[kSetOutputChannel] = VR815_ERR_TIMEOUT;
+
+  const std::vector<FaultCase> cases = {
+      read_then_read,
+      set_then_refused,
+      in_the_pause,
+      {"late inside the timeout", late(kSetGlobalOutput, 250)},
+  };
+  run_matrix(cases);
+}
+
 TEST(FaultMatrix, DeviceStatuses) {
   // Each command refused with a positive and a negative device status,
   // the extremes of the 16-bit status among them.

@@ -47,14 +47,19 @@ TEST(HarnessOnTheSimulatedDevice, FullRunAndTheFramesOnTheLine) {
   EXPECT_GE(run.seconds, 5.5);
 
   // Each setting went out on the line as the very frame stage 0 showed for
-  // it; the log holds one line per frame, in the order of the calls.
+  // it, but for the tag the call carried: the program's calls are tagged 1,
+  // 2, 3 ... The log holds one line per frame, in the order of the calls.
   const std::vector<std::string> log = sim.log_lines();
   ASSERT_EQ(log.size(), kCalls);
   for (size_t call = 0; call < kCalls; ++call) {
+    EXPECT_EQ(shown_tag(log[call]), static_cast<int>(call + 1));
     if (kCallRows[call].frame == nullptr) continue;
     const std::string label = std::string("  [Frame] ") +
                               frame_row(kCallRows[call].frame).label + ": ";
-    EXPECT_EQ(dumped_frame(run.out, label), log[call]) << label;
+    EXPECT_EQ(
+        with_tag(dumped_frame(run.out, label), static_cast<uint8_t>(call + 1)),
+        log[call])
+        << label;
   }
 }
 

@@ -5,6 +5,8 @@
 #define VR815_FRAME_CHECK_TABLE_H
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -57,6 +59,45 @@ inline const FrameRow& frame_row(const std::string& name) {
     if (name == r.name) return r;
   }
   throw std::out_of_range("no frame row " + name);
+}
+
+/// A frame of the table as the library sends it in a call with the tag:
+/// the tag in byte 5 and the CRC worked out again (here, apart from the
+/// protocol's code), shown as DumpFrame and the simulated device's log show
+/// it: " tag=N" after the hex pairs when N is not 0.
+inline std::string with_tag(const std::string& hex, uint8_t tag) {
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 3) {
+    bytes.push_back(static_cast<uint8_t>(
+        std::strtoul(hex.substr(i, 2).c_str(), nullptr, 16)));
+  }
+  if (bytes.size() < 8) throw std::invalid_argument("not a frame: " + hex);
+  bytes[5] = tag;
+  unsigned crc = 0xFFFF;
+  for (size_t i = 0; i + 2 < bytes.size(); ++i) {
+    crc ^= static_cast<unsigned>(bytes[i]) << 8;
+    for (int bit = 0; bit < 8; ++bit) {
+      crc =
+          (crc & 0x8000) ? ((crc << 1) ^ 0x1021) & 0xFFFF : (crc << 1) & 0xFFFF;
+    }
+  }
+  bytes[bytes.size() - 2] = static_cast<uint8_t>(crc & 0xFF);
+  bytes[bytes.size() - 1] = static_cast<uint8_t>(crc >> 8);
+  std::string text;
+  for (const uint8_t b : bytes) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, "%02X", b);
+    if (!text.empty()) text += ' ';
+    text += pair;
+  }
+  if (tag != 0) text += " tag=" + std::to_string(tag);
+  return text;
+}
+
+/// The tag N of a frame shown with " tag=N"; 0 when it has none.
+inline int shown_tag(const std::string& shown) {
+  const size_t at = shown.find(" tag=");
+  return at == std::string::npos ? 0 : std::atoi(shown.c_str() + at + 5);
 }
 
 }  // namespace vr815::test
