@@ -33,6 +33,16 @@ bool whole_number(const std::string& text, long long lo, long long hi,
   return true;
 }
 
+/// whole_number, stored as T; *value is only meaningful when it is true.
+template <class T>
+bool whole_number_as(const std::string& text, long long lo, long long hi,
+                     T* value) {
+  long long n = 0;
+  const bool good = whole_number(text, lo, hi, &n);
+  *value = static_cast<T>(n);
+  return good;
+}
+
 bool celsius(const std::string& text, double* value) {
   if (text.empty()) return false;
   char* end = nullptr;
@@ -133,49 +143,55 @@ const OptionRow kOptions[] = {
      }},
     {"--baud", "N", "baud rate of --port (default 115200)",
      [](ParsedOptions& p, const std::string& v) {
-       long long n = 0;
-       const bool good =
-           whole_number(v, 1, std::numeric_limits<int32_t>::max(), &n);
-       p.options.baud = static_cast<int32_t>(n);
-       return good;
+       return whole_number_as(v, 1, std::numeric_limits<int32_t>::max(),
+                              &p.options.baud);
      }},
-    {"--silent", nullptr, "read every frame, never answer",
+    {"--silent", nullptr,
+     "read every frame, never answer: each call\n"
+     "after the open times out (-100001)",
      set_flag<&Options::silent>},
     {"--fail", "NAME=CODE",
      "answer command NAME (e.g. SET_DELAY) with\n"
-     "device status CODE (-32768..32767, not 0);\n"
-     "repeatable",
+     "device status CODE (-32768..32767, not 0),\n"
+     "which that call returns; repeatable",
      [](ParsedOptions& p, const std::string& v) {
        return fail_entry(v, &p.options.fails);
      }},
-    {"--corrupt", nullptr, "every answer carries a bad checksum",
+    {"--corrupt", nullptr,
+     "every answer carries a bad checksum: each\n"
+     "call fails with a bad reply (-100002)",
      set_flag<&Options::corrupt>},
-    {"--noise", nullptr, "send a few bytes of noise before each answer",
+    {"--noise", nullptr,
+     "send a few bytes of noise before each\n"
+     "answer: each call fails with a bad reply\n"
+     "(-100002)",
      set_flag<&Options::noise>},
-    {"--delay-ms", "N", "answer N ms after the request (0..60000)",
+    {"--delay-ms", "N",
+     "answer N ms after the request (0..60000);\n"
+     "beyond the reply timeout each call times\n"
+     "out (-100001)",
      [](ParsedOptions& p, const std::string& v) {
-       long long n = 0;
-       const bool good = whole_number(v, 0, kMaxDelayMs, &n);
-       p.options.delay_ms = static_cast<int>(n);
-       return good;
+       return whole_number_as(v, 0, kMaxDelayMs, &p.options.delay_ms);
      }},
     {"--late", "N=MS",
      "answer frame N (counted from 1) MS ms later\n"
      "than the others (0..60000), so that its\n"
-     "reply can come during a later call;\n"
-     "repeatable",
+     "reply can come during a later call, which\n"
+     "drops it; repeatable",
      [](ParsedOptions& p, const std::string& v) {
        return late_entry(v, &p.options.late_ms);
      }},
     {"--hangup-after", "N",
      "close the line when frame N arrives,\n"
-     "without answering it; 0: the line is down\n"
-     "from the start, so opening it fails",
+     "without answering it: that call and later\n"
+     "ones fail with a line error (-100003);\n"
+     "0: the line is down from the start, so\n"
+     "opening it fails",
      [](ParsedOptions& p, const std::string& v) {
-       long long n = 0;
+       uint64_t n = 0;
        const bool good =
-           whole_number(v, 0, std::numeric_limits<int32_t>::max(), &n);
-       p.options.hangup_after = static_cast<uint64_t>(n);
+           whole_number_as(v, 0, std::numeric_limits<int32_t>::max(), &n);
+       p.options.hangup_after = n;
        return good;
      }},
     {"--temperature", "C", "temperature to report (default 25.5)",

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "VR815_DLL.h"
+#include "files.h"
 #include "sim_process.h"
 
 namespace {
@@ -36,6 +37,14 @@ TEST(SimProgram, HelpGoesToStandardOutput) {
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("--hangup-after"), std::string::npos);
   EXPECT_TRUE(run.err.empty());
+}
+
+TEST(SimProgram, HelpIsTheOptionsPageOfTheDocs) {
+  const vr815::test::SimRun run = run_sim({"--help"});
+  const std::string page = vr815::test::file_text(VR815_SIM_PAGE);
+  EXPECT_NE(page.find("```\n" + run.out + "```\n"), std::string::npos)
+      << "the page's options block differs from vr815-sim --help:\n"
+      << run.out;
 }
 
 TEST(SimProgram, VersionIsTheProjectVersion) {
