@@ -59,7 +59,7 @@ done
 [ -x /usr/bin/time ] || { echo "bench: /usr/bin/time is missing (package time)" >&2; exit 1; }
 
 # The documented figures: eleven 500 ms waits, and a call bounded by
-# VR815_CALL_TIMEOUT_MS (200 ms to write, 300 ms for the reply).
+# VR815_CALL_TIMEOUT_MS (docs/protocol.md, Timing).
 waits_s=5.5
 calls=10
 call_bound_s=0.5
@@ -153,7 +153,7 @@ start_sim silent --silent
 silent_s=$(wall "$test_program" "$silent")
 silent_bound=$(awk -v w="$waits_s" -v c="$calls" -v b="$call_bound_s" 'BEGIN { print w + c * b }')
 row "Whole run, silent device, native" \
-  "$silent_s s (every call ends in the 300 ms reply timeout)" \
+  "$silent_s s (every call ends in the reply timeout)" \
   "bound ${silent_bound} s (waits + $calls calls x ${call_bound_s} s)" \
   "$(awk -v t="$silent_s" -v b="$silent_bound" 'BEGIN { print (t <= b ? "within" : "beyond") }')"
 

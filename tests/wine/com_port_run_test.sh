@@ -161,7 +161,7 @@ check_report again COM12 --readings $set_up
 check_report native_again "$native" --readings $set_up
 
 # 3. A silent device: every call after the open ends in the reply timeout,
-# each within its bound (11 waits of 500 ms and 10 calls of at most 500 ms).
+# each within its bound (11 waits of 500 ms and 10 calls of at most VR815_CALL_TIMEOUT_MS).
 expect_status silent 0
 check_report silent COM3 --fail-from 0=-100001
 [ "$(cat silent.ms)" -lt 25000 ] ||
