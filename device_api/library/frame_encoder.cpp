@@ -31,9 +31,9 @@ void VR815DDG::BuildFrameU32(uint8_t cmd, uint16_t param,
 }
 
 void VR815DDG::DumpFrame(const std::vector<uint8_t>& frame, const char* label) {
-  // One formatted write per line, on the same stream the harness prints its
-  // labels with, so label and frame keep their order however stdout is
-  // buffered or redirected.
+  // Written through stdout's own buffer, the stream the harness prints its
+  // labels with, and flushed once the line is whole: label and frame keep
+  // their order however stdout is buffered or redirected.
   const std::string text = proto::frame_text(frame.data(), frame.size());
   if (label != nullptr) std::fputs(label, stdout);
   std::fputs(text.c_str(), stdout);

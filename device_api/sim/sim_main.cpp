@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "deadline.h"
 #include "sim_options.h"
 #include "sim_session.h"
 #include "stop_request.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using vr815::Clock;
 using vr815::IoResult;
 using vr815::sim::Options;
 
@@ -34,12 +35,6 @@ struct Pending {
   Clock::time_point due;
   std::vector<uint8_t> bytes;
 };
-
-int ms_until(Clock::time_point t) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(t - Clock::now());
-  return static_cast<int>(std::max<long long>(left.count(), 0));
-}
 
 uint64_t now_ms() {
   return static_cast<uint64_t>(
@@ -74,7 +69,8 @@ int serve(vr815::sim::Transport& line, const Options& options, std::FILE* log,
       queue.pop_front();
     }
     const int wait =
-        queue.empty() ? tick : std::min(tick, ms_until(queue.front().due));
+        queue.empty() ? tick
+                      : std::min(tick, vr815::remaining_ms(queue.front().due));
     uint8_t buf[512];
     size_t got = 0;
     const IoResult r = line.receive(buf, sizeof buf, wait, &got);

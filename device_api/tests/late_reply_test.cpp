@@ -14,12 +14,14 @@
 #include "VR815_DLL.h"
 #include "frame_check_table.h"
 #include "sim_process.h"
+#include "test_clock.h"
 
 namespace {
 
+using vr815::test::Clock;
+using vr815::test::ms_since;
 using vr815::test::shown_tag;
 using vr815::test::SimProcess;
-using Clock = std::chrono::steady_clock;
 
 /// Slack over a documented bound for a loaded machine.
 constexpr int kSlackMs = 150;
@@ -29,12 +31,6 @@ constexpr int kLateMs = VR815_REPLY_TIMEOUT_MS + 100;
 /// How late the next call's own answer comes: after the late one, within
 /// the reply timeout.
 constexpr int kNextMs = VR815_REPLY_TIMEOUT_MS - 100;
-
-int64_t ms_since(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
-                                                               start)
-      .count();
-}
 
 int following(int tag) { return tag == 255 ? 1 : tag + 1; }
 

@@ -15,14 +15,16 @@
 #include "VR815_DLL.h"
 #include "frame_check_table.h"
 #include "sim_process.h"
+#include "test_clock.h"
 
 namespace {
 
+using vr815::test::Clock;
 using vr815::test::frame_row;
+using vr815::test::ms_since;
 using vr815::test::shown_tag;
 using vr815::test::SimProcess;
 using vr815::test::with_tag;
-using Clock = std::chrono::steady_clock;
 
 /// Slack over the documented bound for a loaded machine.
 constexpr int kSlackMs = 150;
@@ -62,12 +64,6 @@ struct Line {
   SimProcess sim;
   void* handle;
 };
-
-int64_t ms_since(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
-                                                               start)
-      .count();
-}
 
 struct Timing {
   int64_t delay = -1;

@@ -17,11 +17,13 @@
 
 #include "VR815_DLL.h"
 #include "sim_process.h"
+#include "test_clock.h"
 
 namespace {
 
+using vr815::test::Clock;
+using vr815::test::ms_since;
 using vr815::test::SimProcess;
-using Clock = std::chrono::steady_clock;
 
 /// 2.573 degrees: the reply's payload starts 0D 0A, bytes that a terminal
 /// not in raw mode translates.
@@ -99,12 +101,6 @@ void expect_calls_work(void* h) {
   EXPECT_EQ(vr815_read_timing_config(h, 1, &delay, &width, &mode, &hz),
             VR815_OK);
   EXPECT_EQ(delay, 10);
-}
-
-int64_t ms_since(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
-                                                               start)
-      .count();
 }
 
 TEST(SharedLine, SettingsChangedByAnotherProgramDoNotBreakTheCalls) {

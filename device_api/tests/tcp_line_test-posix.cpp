@@ -17,21 +17,17 @@
 #include "frame_check_table.h"
 #include "sim_process.h"
 #include "sim_session.h"
+#include "test_clock.h"
 
 namespace {
 
+using vr815::test::Clock;
 using vr815::test::frame_row;
+using vr815::test::ms_since;
 using vr815::test::SimProcess;
-using Clock = std::chrono::steady_clock;
 
 /// Slack over a documented bound for a loaded machine.
 constexpr int kSlackMs = 150;
-
-int64_t ms_since(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
-                                                               start)
-      .count();
-}
 
 /// A loopback listener that never accepts; its port, or 0.
 struct Listener {

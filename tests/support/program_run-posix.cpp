@@ -12,13 +12,13 @@
 #include <chrono>
 #include <thread>
 
+#include "test_clock.h"
+
 extern char** environ;
 
 namespace vr815::test {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 /// How often a program whose output has ended is looked at until it exits.
 constexpr int kReapPollMs = 1;
@@ -43,12 +43,6 @@ int exit_code(int wstatus) {
   if (WIFEXITED(wstatus)) return WEXITSTATUS(wstatus);
   if (WIFSIGNALED(wstatus)) return 128 + WTERMSIG(wstatus);
   return -1;
-}
-
-int remaining_ms(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-      deadline - Clock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
 /// Our ends of the pipes on a child's standard streams; -1 for a stream it
