@@ -11,33 +11,10 @@
 #include <vector>
 
 #include "expected_report.h"
-#include "program_run.h"
+#include "sim_process.h"
 
 namespace vr815::test {
 namespace {
-
-/// vr815-sim with the options, hosting the program; one key press on
-/// standard input for the harness's final wait.
-Invocation hosted(const std::vector<std::string>& options,
-                  const std::vector<std::string>& program,
-                  int timeout_ms = 30000) {
-  Invocation invocation;
-  invocation.argv = {VR815_SIM_PATH};
-  invocation.argv.insert(invocation.argv.end(), options.begin(), options.end());
-  invocation.argv.push_back("--run");
-  invocation.argv.insert(invocation.argv.end(), program.begin(), program.end());
-  invocation.input = "\n";
-  invocation.timeout_ms = timeout_ms;
-  return invocation;
-}
-
-/// The port the harness reported it opened.
-std::string reported_port(const std::string& report) {
-  const size_t start = report.find("\nPort=");
-  if (start == std::string::npos) return {};
-  const size_t from = start + 6;
-  return report.substr(from, report.find(", Baud=", from) - from);
-}
 
 TEST(HostedRun, TheLineNameTakesThePlaceOfBracesOrIsAppended) {
   // The program prints its arguments, each in <>; @ stands for the name.
@@ -55,7 +32,7 @@ TEST(HostedRun, TheLineNameTakesThePlaceOfBracesOrIsAppended) {
                                         "sh"};
     program.insert(program.end(), c.args.begin(), c.args.end());
     const ProgramResult run =
-        run_program(hosted({"--listen", "127.0.0.1:0"}, program, 5000));
+        run_program(hosted_run({"--listen", "127.0.0.1:0"}, program, 5000));
     EXPECT_EQ(run.status, 0) << run.err;
     const size_t at = run.out.find("socket://127.0.0.1:");
     ASSERT_NE(at, std::string::npos) << run.out;
@@ -76,16 +53,17 @@ TEST(HostedRun, ExitsWithTheProgramsStatus) {
     int status;
   } cases[] = {
       {"the harness after a failed open (-1)",
-       hosted({"--hangup-after", "0"}, {VR815_TEST_PATH}), 255},
-      {"an exit status", hosted({}, {"sh", "-c", "exit 7"}), 7},
-      {"a signal", hosted({}, {"sh", "-c", "kill -TERM $$"}), 128 + SIGTERM},
+       hosted_run({"--hangup-after", "0"}, {VR815_TEST_PATH}), 255},
+      {"an exit status", hosted_run({}, {"sh", "-c", "exit 7"}), 7},
+      {"a signal", hosted_run({}, {"sh", "-c", "kill -TERM $$"}),
+       128 + SIGTERM},
   };
   for (const auto& c : cases) {
     const ProgramResult run = run_program(c.invocation);
     EXPECT_EQ(run.status, c.status) << c.what << ": " << run.err;
   }
   const ProgramResult failed =
-      run_program(hosted({"--hangup-after", "0"}, {VR815_TEST_PATH}));
+      run_program(hosted_run({"--hangup-after", "0"}, {VR815_TEST_PATH}));
   const std::string port = reported_port(failed.out);
   EXPECT_EQ(mask_handle(failed.out),
             expected_report(port, 115200, false, CallStatuses{}));
@@ -94,7 +72,7 @@ TEST(HostedRun, ExitsWithTheProgramsStatus) {
 TEST(HostedRun, AProgramThatCannotStartIsOneLineAndStatus127) {
   for (const char* program : {"/nonexistent/vr815-test", "vr815-no-such"}) {
     const ProgramResult run =
-        run_program(hosted({"--listen", "127.0.0.1:0"}, {program}, 5000));
+        run_program(hosted_run({"--listen", "127.0.0.1:0"}, {program}, 5000));
     EXPECT_EQ(run.status, 127) << program;
     EXPECT_FALSE(run.timed_out);
     EXPECT_EQ(run.out, "");

@@ -13,31 +13,10 @@
 
 #include "expected_report.h"
 #include "files.h"
-#include "program_run.h"
+#include "sim_process.h"
 
 namespace vr815::test {
 namespace {
-
-/// vr815-sim with the options hosting the program, one key press on
-/// standard input for the harness's final wait.
-Invocation hosted(const std::vector<std::string>& options,
-                  const std::vector<std::string>& program) {
-  Invocation invocation;
-  invocation.argv = {VR815_SIM_PATH};
-  invocation.argv.insert(invocation.argv.end(), options.begin(), options.end());
-  invocation.argv.push_back("--run");
-  invocation.argv.insert(invocation.argv.end(), program.begin(), program.end());
-  invocation.input = "\n";
-  return invocation;
-}
-
-/// The port the harness reported it opened.
-std::string reported_port(const std::string& report) {
-  const size_t start = report.find("\nPort=");
-  if (start == std::string::npos) return {};
-  const size_t from = start + 6;
-  return report.substr(from, report.find(", Baud=", from) - from);
-}
 
 /// Waits up to 5 s for the paths to exist.
 void wait_for_paths(const std::vector<std::string>& paths) {
@@ -58,8 +37,8 @@ TEST(HarnessOnEveryLine, HostedByTheDeviceTheFullReport) {
     std::string port_start;  ///< how the name the harness opens starts
   };
   std::vector<Case> cases = {
-      {"pseudo-terminal", hosted({}, {VR815_TEST_PATH}), "/dev/"},
-      {"TCP", hosted({"--listen", "127.0.0.1:0"}, {VR815_TEST_PATH}),
+      {"pseudo-terminal", hosted_run({}, {VR815_TEST_PATH}), "/dev/"},
+      {"TCP", hosted_run({"--listen", "127.0.0.1:0"}, {VR815_TEST_PATH}),
        "socket://127.0.0.1:"},
   };
   // On a virtual serial pair the harness opens the other end: named in its
@@ -74,10 +53,10 @@ TEST(HarnessOnEveryLine, HostedByTheDeviceTheFullReport) {
     pair = start_background({socat, "pty,raw,echo=0,link=" + device_end,
                              "pty,raw,echo=0,link=" + host_end});
     wait_for_paths({device_end, host_end});
-    cases.push_back(
-        {"serial port",
-         hosted({"--port", device_end}, {VR815_TEST_PATH, host_end, "115200"}),
-         host_end});
+    cases.push_back({"serial port",
+                     hosted_run({"--port", device_end},
+                                {VR815_TEST_PATH, host_end, "115200"}),
+                     host_end});
   }
   std::vector<Invocation> invocations;
   for (const Case& c : cases) invocations.push_back(c.invocation);

@@ -71,4 +71,19 @@ SimRun run_sim(const std::vector<std::string>& options, int timeout_ms) {
   return {run.status, run.out, run.err};
 }
 
+Invocation hosted_run(const std::vector<std::string>& options,
+                      const std::vector<std::string>& program, int timeout_ms) {
+  std::vector<std::string> argv = sim_command(options);
+  argv.push_back("--run");
+  argv.insert(argv.end(), program.begin(), program.end());
+  return {argv, "\n", timeout_ms};
+}
+
+std::string reported_port(const std::string& report) {
+  const size_t start = report.find("\nPort=");
+  if (start == std::string::npos) return {};
+  const size_t from = start + 6;
+  return report.substr(from, report.find(", Baud=", from) - from);
+}
+
 }  // namespace vr815::test

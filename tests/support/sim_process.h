@@ -54,6 +54,15 @@ struct SimRun {
 /// timeout_ms (then it is killed and the status tells the signal).
 SimRun run_sim(const std::vector<std::string>& options, int timeout_ms = 5000);
 
+/// vr815-sim with the options, hosting the program with --run; one key
+/// press on standard input for a harness's final wait.
+Invocation hosted_run(const std::vector<std::string>& options,
+                      const std::vector<std::string>& program,
+                      int timeout_ms = 30000);
+
+/// The port a harness's report says it opened; empty when it says none.
+std::string reported_port(const std::string& report);
+
 }  // namespace vr815::test
 
 #endif  // VR815_SIM_PROCESS_H
