@@ -23,11 +23,9 @@ namespace {
 
 using vr815::test::Clock;
 using vr815::test::frame_row;
+using vr815::test::kSlackMs;
 using vr815::test::ms_since;
 using vr815::test::SimProcess;
-
-/// Slack over a documented bound for a loaded machine.
-constexpr int kSlackMs = 150;
 
 /// A loopback listener that never accepts; its port, or 0.
 struct Listener {
