@@ -19,12 +19,11 @@
 namespace {
 
 using vr815::test::Clock;
+using vr815::test::kSlackMs;
 using vr815::test::ms_since;
 using vr815::test::shown_tag;
 using vr815::test::SimProcess;
 
-/// Slack over a documented bound for a loaded machine.
-constexpr int kSlackMs = 150;
 /// How late the first call's answer comes: past the reply timeout, so that
 /// it arrives about 100 ms into the next call's wait.
 constexpr int kLateMs = VR815_REPLY_TIMEOUT_MS + 100;

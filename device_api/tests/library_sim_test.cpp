@@ -21,13 +21,11 @@ namespace {
 
 using vr815::test::Clock;
 using vr815::test::frame_row;
+using vr815::test::kSlackMs;
 using vr815::test::ms_since;
 using vr815::test::shown_tag;
 using vr815::test::SimProcess;
 using vr815::test::with_tag;
-
-/// Slack over the documented bound for a loaded machine.
-constexpr int kSlackMs = 150;
 
 /// The kinds of line a device is reached on, as vr815-sim options.
 struct LineKind {

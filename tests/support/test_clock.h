@@ -10,6 +10,9 @@ namespace vr815::test {
 
 using Clock = std::chrono::steady_clock;
 
+/// Slack over a documented bound for a loaded machine.
+constexpr int kSlackMs = 150;
+
 /// Whole milliseconds since start.
 inline int64_t ms_since(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
