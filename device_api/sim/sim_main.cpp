@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -42,6 +43,12 @@ uint64_t now_ms() {
           Clock::now().time_since_epoch())
           .count());
 }
+
+struct CloseFile {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+/// The log file, closed when the device ends.
+using LogFile = std::unique_ptr<std::FILE, CloseFile>;
 
 void log_frame(std::FILE* log, const std::string& line) {
   if (log == nullptr) return;
@@ -147,9 +154,9 @@ int main(int argc, char** argv) {
       break;
   }
   const Options& options = parsed.options;
-  std::FILE* log = nullptr;
+  LogFile log;
   if (!options.log_path.empty()) {
-    log = std::fopen(options.log_path.c_str(), "w");
+    log.reset(std::fopen(options.log_path.c_str(), "w"));
     if (log == nullptr) {
       std::fprintf(stderr, "vr815-sim: cannot open log file '%s'\n",
                    options.log_path.c_str());
@@ -159,20 +166,17 @@ int main(int argc, char** argv) {
   vr815::sim::OpenedTransport opened = vr815::sim::open_transport(options);
   if (opened.transport == nullptr) {
     std::fprintf(stderr, "vr815-sim: %s\n", opened.error.c_str());
-    if (log != nullptr) std::fclose(log);
     return opened.exit_status;
   }
   vr815::sim::catch_stop_requests();
   int status = 0;
   if (!options.run.empty()) {
     // Standard output is the program's: the name reaches it as an argument.
-    status = host(*opened.transport, options, log, opened.name);
+    status = host(*opened.transport, options, log.get(), opened.name);
   } else {
     std::printf("%s\n", opened.name.c_str());
     std::fflush(stdout);
-    status = serve(*opened.transport, options, log, nullptr);
+    status = serve(*opened.transport, options, log.get(), nullptr);
   }
-  opened.transport.reset();
-  if (log != nullptr) std::fclose(log);
   return status;
 }
