@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <memory>
 #include <string>
 
 // A POSIX machine has no COM names. The library opens COM<n> as
@@ -27,22 +29,23 @@ bool is_tty_s_name(const char* name, long* index) {
 
 bool uart_present(const char* sys_dir, const char* name) {
   const std::string path = std::string(sys_dir) + "/" + name + "/type";
-  std::FILE* f = std::fopen(path.c_str(), "r");
-  if (f == nullptr) return false;
+  std::ifstream file(path);
   int type = 0;
-  const bool read = std::fscanf(f, "%d", &type) == 1;
-  std::fclose(f);
-  return read && type != 0;
+  return (file >> type) && type != 0;
 }
+
+struct CloseDir {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
 
 }  // namespace
 
 bool read_device_names(char* buffer, size_t size) {
   static const char kSysTty[] = "/sys/class/tty";
-  DIR* dir = opendir(kSysTty);
+  const std::unique_ptr<DIR, CloseDir> dir(opendir(kSysTty));
   if (dir == nullptr) return false;
   size_t used = 0;
-  while (const dirent* entry = readdir(dir)) {
+  while (const dirent* entry = readdir(dir.get())) {
     long index = 0;
     if (!is_tty_s_name(entry->d_name, &index)) continue;
     if (!uart_present(kSysTty, entry->d_name)) continue;
@@ -53,6 +56,5 @@ bool read_device_names(char* buffer, size_t size) {
     std::memcpy(buffer + used, name, static_cast<size_t>(len) + 1);
     used += static_cast<size_t>(len) + 1;
   }
-  closedir(dir);
   return true;
 }
