@@ -5,7 +5,9 @@
 
 #include <shellapi.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "child_process.h"
 
@@ -82,25 +84,32 @@ std::string system_message(DWORD error) {
   return message.empty() ? "error " + std::to_string(error) : message;
 }
 
+struct CloseHandleOf {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+/// A handle that closes itself.
+using OwnedHandle = std::unique_ptr<void, CloseHandleOf>;
+
 class Win32Child : public ChildProcess {
  public:
-  Win32Child(HANDLE job, HANDLE process) : job_(job), process_(process) {}
+  Win32Child(OwnedHandle job, OwnedHandle process)
+      : job_(std::move(job)), process_(std::move(process)) {}
   ~Win32Child() override {
-    if (!done_) TerminateProcess(process_, 1);
-    CloseHandle(process_);
-    if (job_ != nullptr) CloseHandle(job_);
+    if (!done_) TerminateProcess(process_.get(), 1);
   }
 
   bool ended(int* status) override {
-    if (!done_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0) finish();
+    if (!done_ && WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) {
+      finish();
+    }
     *status = status_;
     return done_;
   }
 
   int stop() override {
     if (!done_) {
-      TerminateProcess(process_, 1);
-      WaitForSingleObject(process_, static_cast<DWORD>(kStopGraceMs));
+      TerminateProcess(process_.get(), 1);
+      WaitForSingleObject(process_.get(), static_cast<DWORD>(kStopGraceMs));
       finish();
     }
     return status_;
@@ -109,13 +118,13 @@ class Win32Child : public ChildProcess {
  private:
   void finish() {
     DWORD code = 1;
-    GetExitCodeProcess(process_, &code);
+    GetExitCodeProcess(process_.get(), &code);
     status_ = static_cast<int>(code);
     done_ = true;
   }
 
-  HANDLE job_;
-  HANDLE process_;
+  OwnedHandle job_;  ///< the job of kill_on_close_job; it may be null
+  OwnedHandle process_;
   bool done_ = false;
   int status_ = 1;
 };
@@ -123,14 +132,13 @@ class Win32Child : public ChildProcess {
 /// A job whose programs end when its last handle, the device's, closes; null
 /// when none can be had (the program then ends with the device only on the
 /// device's own exit paths).
-HANDLE kill_on_close_job() {
-  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+OwnedHandle kill_on_close_job() {
+  OwnedHandle job(CreateJobObjectW(nullptr, nullptr));
   if (job == nullptr) return nullptr;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
-                               sizeof limits)) {
-    CloseHandle(job);
+  if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation,
+                               &limits, sizeof limits)) {
     return nullptr;
   }
   return job;
@@ -158,14 +166,15 @@ StartedChild start_child(const std::vector<std::string>& program,
                     "': " + system_message(GetLastError());
     return started;
   }
-  HANDLE job = kill_on_close_job();
-  if (job != nullptr && !AssignProcessToJobObject(job, info.hProcess)) {
-    CloseHandle(job);
-    job = nullptr;
+  OwnedHandle process(info.hProcess);
+  const OwnedHandle thread(info.hThread);
+  OwnedHandle job = kill_on_close_job();
+  if (job != nullptr && !AssignProcessToJobObject(job.get(), process.get())) {
+    job.reset();
   }
-  ResumeThread(info.hThread);
-  CloseHandle(info.hThread);
-  started.child = std::make_unique<Win32Child>(job, info.hProcess);
+  ResumeThread(thread.get());
+  started.child =
+      std::make_unique<Win32Child>(std::move(job), std::move(process));
   return started;
 }
 
