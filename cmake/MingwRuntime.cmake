@@ -21,9 +21,10 @@ foreach(path IN LISTS VR815_MINGW_RUNTIME_DLLS)
   add_custom_command(
     OUTPUT ${CMAKE_BINARY_DIR}/bin/${name}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
-            "${path}" ${CMAKE_BINARY_DIR}/bin/${name}
+            "${path}" "${CMAKE_BINARY_DIR}/bin/${name}"
     DEPENDS "${path}"
-    COMMENT "Copying the runtime DLL ${name} beside the programs")
+    COMMENT "Copying the runtime DLL ${name} beside the programs"
+    VERBATIM)
   list(APPEND copies ${CMAKE_BINARY_DIR}/bin/${name})
 endforeach()
 add_custom_target(vr815_mingw_runtime ALL DEPENDS ${copies})
