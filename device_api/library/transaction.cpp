@@ -55,6 +55,9 @@ int32_t transact(Line* line, uint8_t command, uint16_t param,
     const ReplyCheck check =
         check_reply(buf.data(), buf.size(), command, tag, &payload);
     if (check.complete && check.drop != 0) {
+      // A device that keeps sending replies to other requests must not keep
+      // the call beyond its bound.
+      if (remaining_ms(deadline) == 0) return VR815_ERR_TIMEOUT;
       buf.erase(buf.begin(), buf.begin() + static_cast<ptrdiff_t>(check.drop));
       continue;
     }

@@ -1,7 +1,9 @@
 // The library's judgement of what comes back after a request.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "VR815_DLL.h"
 #include "protocol.h"
 #include "reply.h"
+#include "transaction.h"
 
 namespace {
 
@@ -193,6 +196,40 @@ TEST(ReplyCheck, ShortReplyAsksForTheRestAndNoMore) {
     EXPECT_FALSE(r.complete) << c.have;
     EXPECT_EQ(r.need, c.need) << c.have;
   }
+}
+
+/// A device that answers every request at once, and without end, with
+/// sound replies to the request before it.
+class StaleReplies final : public vr815::Line {
+ public:
+  void discard_input() override {}
+  vr815::IoResult write(const uint8_t* data, size_t len, int) override {
+    const uint8_t tag = len > proto::kTagOffset ? data[proto::kTagOffset] : 0;
+    stale_ = reply(kReadTemp, 0, {1}, static_cast<uint8_t>(tag - 1));
+    return vr815::IoResult::Ok;
+  }
+  vr815::IoResult read(uint8_t* buf, size_t len, int, size_t* got) override {
+    *got = 0;
+    while (*got < len) {
+      buf[(*got)++] = stale_[at_];
+      at_ = (at_ + 1) % stale_.size();
+    }
+    return vr815::IoResult::Ok;
+  }
+
+ private:
+  Bytes stale_;
+  size_t at_ = 0;
+};
+
+TEST(Transaction, EndlessRepliesToEarlierRequestsEndInTheReplyTimeout) {
+  StaleReplies line;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(vr815::transact(&line, kReadTemp, 0, {}, nullptr),
+            VR815_ERR_TIMEOUT);
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
+  EXPECT_LT(took.count(), VR815_CALL_TIMEOUT_MS + 150);
 }
 
 }  // namespace
