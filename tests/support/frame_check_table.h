@@ -61,16 +61,34 @@ inline const FrameRow& frame_row(const std::string& name) {
   throw std::out_of_range("no frame row " + name);
 }
 
-/// A frame of the table as the library sends it in a call with the tag:
-/// the tag in byte 5 and the CRC worked out again (here, apart from the
-/// protocol's code), shown as DumpFrame and the simulated device's log show
-/// it: " tag=N" after the hex pairs when N is not 0.
-inline std::string with_tag(const std::string& hex, uint8_t tag) {
+/// The bytes of a frame shown as hex pairs between single blanks.
+inline std::vector<uint8_t> bytes_of(const std::string& hex) {
   std::vector<uint8_t> bytes;
   for (size_t i = 0; i + 1 < hex.size(); i += 3) {
     bytes.push_back(static_cast<uint8_t>(
         std::strtoul(hex.substr(i, 2).c_str(), nullptr, 16)));
   }
+  return bytes;
+}
+
+/// The bytes as upper-case hex pairs between single blanks.
+inline std::string hex_of(const std::vector<uint8_t>& bytes) {
+  std::string text;
+  for (const uint8_t b : bytes) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, "%02X", b);
+    if (!text.empty()) text += ' ';
+    text += pair;
+  }
+  return text;
+}
+
+/// A frame of the table as the library sends it in a call with the tag:
+/// the tag in byte 5 and the CRC worked out again (here, apart from the
+/// protocol's code), shown as DumpFrame and the simulated device's log show
+/// it: " tag=N" after the hex pairs when N is not 0.
+inline std::string with_tag(const std::string& hex, uint8_t tag) {
+  std::vector<uint8_t> bytes = bytes_of(hex);
   if (bytes.size() < 8) throw std::invalid_argument("not a frame: " + hex);
   bytes[5] = tag;
   unsigned crc = 0xFFFF;
@@ -83,13 +101,7 @@ inline std::string with_tag(const std::string& hex, uint8_t tag) {
   }
   bytes[bytes.size() - 2] = static_cast<uint8_t>(crc & 0xFF);
   bytes[bytes.size() - 1] = static_cast<uint8_t>(crc >> 8);
-  std::string text;
-  for (const uint8_t b : bytes) {
-    char pair[4];
-    std::snprintf(pair, sizeof pair, "%02X", b);
-    if (!text.empty()) text += ' ';
-    text += pair;
-  }
+  std::string text = hex_of(bytes);
   if (tag != 0) text += " tag=" + std::to_string(tag);
   return text;
 }

@@ -44,12 +44,7 @@ inline std::vector<uint8_t> frame_bytes(unsigned command, unsigned param,
                                         const std::vector<uint32_t>& words) {
   for (const vr815::test::FrameRow& row : vr815::test::frame_check_rows()) {
     if (row.command == command && row.param == param && row.words == words) {
-      std::vector<uint8_t> bytes;
-      for (size_t at = 0; at + 1 < row.hex.size(); at += 3) {
-        bytes.push_back(static_cast<uint8_t>(
-            std::stoul(row.hex.substr(at, 2), nullptr, 16)));
-      }
-      return bytes;
+      return vr815::test::bytes_of(row.hex);
     }
   }
   return {0xEE, static_cast<uint8_t>(command)};
@@ -69,13 +64,8 @@ void append_frame(Frame& frame, unsigned command, unsigned param,
 /// upper-case hex pairs between single blanks, then a line end.
 template <class Frame>
 void print_frame(const Frame& frame, const char* label) {
-  std::string hex;
-  char pair[4];
-  for (const auto byte : frame) {
-    std::snprintf(pair, sizeof pair, "%s%02X", hex.empty() ? "" : " ",
-                  static_cast<unsigned>(byte));
-    hex += pair;
-  }
+  const std::string hex =
+      vr815::test::hex_of(std::vector<uint8_t>(frame.begin(), frame.end()));
   std::printf("%s%s\n", label == nullptr ? "" : label, hex.c_str());
   std::fflush(stdout);
 }
