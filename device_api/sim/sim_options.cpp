@@ -8,6 +8,7 @@
 #include <set>
 #include <string_view>
 
+#include "child_process.h"
 #include "protocol.h"
 #include "socket_address.h"
 
@@ -281,7 +282,9 @@ std::string make_usage() {
       "With --run it serves while PROGRAM runs, on the console's standard\n"
       "streams: Ctrl-C reaches PROGRAM, and the device ends when PROGRAM\n"
       "does; SIGTERM or SIGHUP is passed on to PROGRAM (on Windows: it is\n"
-      "ended), which gets 5 s before it is killed.\n"
+      "ended), which gets " +
+      std::to_string(kStopGraceMs / 1000) +
+      " s before it is killed.\n"
       "\n";
   for (const OptionRow& row : kOptions) {
     std::string head = std::string("  ") + row.name;
@@ -300,7 +303,8 @@ std::string make_usage() {
       "leaving, --help or --version; 1 when the line or the log file\n"
       "cannot be opened; 2 for a bad option, or no line to serve on.\n"
       "With --run: PROGRAM's exit status (128 + the signal when a signal\n"
-      "ended it), or 127 when PROGRAM cannot be started.\n";
+      "ended it), or " +
+      std::to_string(kCannotStartStatus) + " when PROGRAM cannot be started.\n";
   return text;
 }
 
