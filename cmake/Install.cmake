@@ -48,7 +48,12 @@ function(vr815_version_resource target description)
   endif()
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
   configure_file(${VR815_VERSION_RC_IN} ${rc} @ONLY)
-  target_sources(${target} PRIVATE ${rc})
+  # Compiled on its own, without the target's include folders: windres
+  # hands them to the preprocessor through a shell unquoted, so a folder
+  # whose name holds '&' or ';' would break the build. The resource needs
+  # only the system's headers.
+  add_library(${target}_version OBJECT ${rc})
+  target_sources(${target} PRIVATE $<TARGET_OBJECTS:${target}_version>)
 endfunction()
 
 # Installs a program: into the programs' folder, with its version resource on
