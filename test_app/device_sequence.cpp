@@ -25,7 +25,7 @@ struct Readings {
   double trig_freq = 0;
 };
 
-using Call = int32_t (*)(void* handle, Readings& readings);
+using Call = int32_t (*)(library::Handle handle, Readings& readings);
 using Report = void (*)(const char* name, int32_t status,
                         const Readings& readings);
 
@@ -73,54 +73,56 @@ void always_ok(const char* name, int32_t, const Readings&) {
 // software triggering before it; the close is 11.
 const Step kStepsAfterOpen[] = {
     {2, "vr815_read_temperature",
-     [](void* h, Readings& r) {
+     [](library::Handle h, Readings& r) {
        return library::read_temperature(h, &r.temperature);
      },
      temperature_read, "vr815_read_temperature"},
     {3, "vr815_read_timing_config (channel=1)",
-     [](void* h, Readings& r) {
+     [](library::Handle h, Readings& r) {
        return library::read_timing_config(h, kChannel, &r.delay, &r.width,
                                           &r.trig_mode, &r.trig_freq);
      },
      timing_read, "vr815_read_timing_config"},
     {4, "vr815_set_trigger (Internal)",
-     [](void* h, Readings&) {
+     [](library::Handle h, Readings&) {
        return library::set_trigger(h, kTriggerInternal);
      },
      status_rule, "vr815_set_trigger"},
     {5, "vr815_set_trigger_freq (1000 Hz)",
-     [](void* h, Readings&) {
+     [](library::Handle h, Readings&) {
        return library::set_trigger_freq(h, kTriggerFrequencyHz);
      },
      status_rule, "vr815_set_trigger_freq"},
     {6, "vr815_set_output_channel (ch=1, enable)",
-     [](void* h, Readings&) {
+     [](library::Handle h, Readings&) {
        return library::set_output_channel(h, kChannel, kEnable);
      },
      status_rule, "vr815_set_output_channel"},
     {7, "vr815_set_delay (ch=1, 10 ns)",
-     [](void* h, Readings&) {
+     [](library::Handle h, Readings&) {
        return library::set_delay(h, kChannel, kDelayNs);
      },
      status_rule, "vr815_set_delay"},
     {8, "vr815_set_pulse_width (ch=1, 100 ns)",
-     [](void* h, Readings&) {
+     [](library::Handle h, Readings&) {
        return library::set_pulse_width(h, kChannel, kPulseWidthNs);
      },
      status_rule, "vr815_set_pulse_width"},
     {9, "vr815_set_global_output (enable)",
-     [](void* h, Readings&) { return library::set_global_output(h, kEnable); },
+     [](library::Handle h, Readings&) {
+       return library::set_global_output(h, kEnable);
+     },
      status_rule, "vr815_set_global_output"},
     {10, "vr815_set_trigger (Software)",
-     [](void* h, Readings&) {
+     [](library::Handle h, Readings&) {
        return library::set_trigger(h, kTriggerSoftware);
      },
      status_rule, "vr815_set_trigger(Software)"},
     {10, "vr815_software_trigger",
-     [](void* h, Readings&) { return library::software_trigger(h); },
+     [](library::Handle h, Readings&) { return library::software_trigger(h); },
      status_rule, "vr815_software_trigger"},
     {11, "vr815_close",
-     [](void* h, Readings&) {
+     [](library::Handle h, Readings&) {
        library::close(h);
        return int32_t{0};
      },
@@ -128,9 +130,9 @@ const Step kStepsAfterOpen[] = {
 };
 
 // The open, under header 1, with no wait before it. Null when it failed.
-void* open_device(const char* port, int32_t baud) {
+library::Handle open_device(const char* port, int32_t baud) {
   print_step_header(1, "vr815_init (open serial)");
-  void* handle = library::open(port, baud);
+  const library::Handle handle = library::open(port, baud);
   if (handle == nullptr) {
     std::printf("  [FAIL] vr815_init returned NULL\n");
     std::printf(
@@ -150,7 +152,7 @@ void* open_device(const char* port, int32_t baud) {
 }  // namespace
 
 bool run_device_sequence(const char* port, int32_t baud, PauseFunction pause) {
-  void* handle = open_device(port, baud);
+  const library::Handle handle = open_device(port, baud);
   if (handle == nullptr) return false;
   Readings readings;
   for (const Step& step : kStepsAfterOpen) {
