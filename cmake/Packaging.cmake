@@ -7,6 +7,10 @@
 #     found by the programs through their run path), include/, and the CMake
 #     package of the library (find_package(VR815_DLL), VR815::VR815_DLL);
 #     the same as a .deb installed under /usr.
+#   Source, from either build: vr815-<version>-source.zip and .tar.gz, the
+#     tracked tree and nothing built (cpack --config CPackSourceConfig.cmake,
+#     or the workflow presets' package step): what a Windows user builds
+#     vr815-test from against the maker's library.
 include(CMakePackageConfigHelpers)
 
 # The library's CMake package, for programs of the library's users.
@@ -66,5 +70,15 @@ else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
   endif()
 endif()
+
+# The source package: what git tracks, chosen when cpack runs
+# (SourcePackageFiles.cmake).
+set(CPACK_SOURCE_GENERATOR ZIP TGZ)
+set(CPACK_SOURCE_PACKAGE_FILE_NAME vr815-${PROJECT_VERSION}-source)
+set(CPACK_VR815_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_VR815_BINARY_DIR ${PROJECT_BINARY_DIR})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/SourcePackageFiles.cmake)
+# Values reach cpack as they are written here, paths with any characters.
+set(CPACK_VERBATIM_VARIABLES ON)
 
 include(CPack)
