@@ -28,7 +28,7 @@ generator=$7
 cxx=$8
 work=$9
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/package_common.sh"
+. "$here/../support/packages.sh"
 . "$here/../support/checks.sh"
 
 unset LD_LIBRARY_PATH

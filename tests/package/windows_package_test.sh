@@ -35,7 +35,7 @@ version=$6
 native_build=$7
 work=$8
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/package_common.sh"
+. "$here/../support/packages.sh"
 . "$here/../support/checks.sh"
 . "$here/../../tools/lib/wine.sh"
 

@@ -1,4 +1,4 @@
-# Shared by the package tests (sourced): making a package.
+# Making a package of the build, for the tests that unpack one (sourced).
 
 # make_package CPACK CPACK_CONFIG GENERATOR FOLDER: the package of the
 # current build, made into FOLDER; its path in $package.
