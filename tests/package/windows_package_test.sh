@@ -70,12 +70,20 @@ if [ "$mode" = com-ports ] && ! command -v socat >/dev/null 2>&1; then
 fi
 
 rm -rf "$work"
-mkdir -p "$work/unpacked"
+# Unpacked where a user may: a folder whose name holds blanks, parentheses,
+# '&' and letters beyond ASCII.
+unpacked="$work/Lab PC (1) & Проверка 試験"
+mkdir -p "$unpacked"
 make_package "$cpack" "$cpack_config" ZIP "$work/package"
 [ "$(basename "$package")" = "vr815-$version-windows-x64.zip" ] ||
   fail "package name $(basename "$package") does not carry version $version"
-(cd "$work/unpacked" && unzip -q "$package")
-root=$(find "$work/unpacked" -mindepth 1 -maxdepth 1 -type d)
+(cd "$unpacked" && unzip -q "$package")
+# One folder, named as README-windows.txt says.
+root="$unpacked/vr815-$version-windows-x64"
+[ "$(ls "$unpacked")" = "vr815-$version-windows-x64" ] ||
+  { fail "the zip does not hold the one folder vr815-$version-windows-x64"; finish; }
+grep -q "holds one folder, vr815-$version-windows-x64" "$root/README-windows.txt" ||
+  fail "README-windows.txt does not name the zip's folder"
 cd "$root"
 
 # run NAME PROGRAM [ARGS...]: under Wine in the test prefix, from the
