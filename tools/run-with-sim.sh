@@ -17,30 +17,8 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/default"
 
-# What the build needs; GoogleTest's CMake package is the one thing the
-# configure step cannot do without that no command shows.
-missing() {
-  for tool in cmake ninja c++; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "$tool"; return; }
-  done
-  for config in /usr/lib/*/cmake/GTest/GTestConfig.cmake \
-                /usr/lib/cmake/GTest/GTestConfig.cmake; do
-    [ -f "$config" ] && return
-  done
-  echo "GoogleTest"
-}
-
-what=$(missing)
-if [ -n "$what" ]; then
-  if [ -f /etc/debian_version ] && [ "$(id -u)" = 0 ]; then
-    echo "run-with-sim: $what is missing; installing the packages (.ci/install-deps)"
-    "$root/.ci/install-deps" </dev/null
-  else
-    echo "run-with-sim: $what is missing. Install the packages, then run this again:" >&2
-    echo "  sudo .ci/install-deps" >&2
-    exit 1
-  fi
-fi
+. "$root/tools/lib/deps.sh"
+ensure_packages run-with-sim "$root" cmake ninja c++
 
 cd "$root"
 cmake --preset default >/dev/null
