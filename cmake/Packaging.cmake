@@ -45,12 +45,47 @@ if(WIN32)
   endforeach()
 endif()
 
+# Who answers for the packages, as "Name <address>": the .deb's maintainer
+# and the changelog's signature. The project has no address of its own yet.
+set(VR815_MAINTAINER "VR815 test harness project" CACHE STRING
+  "Maintainer of the packages, as \"Name <address>\"")
+
+# What Linux users read beside the programs: their manual pages, and the
+# changelog, gzipped as Debian keeps them.
+if(NOT WIN32)
+  find_program(VR815_GZIP gzip REQUIRED)
+  set(linux ${PROJECT_SOURCE_DIR}/packaging/linux)
+  set(out ${CMAKE_BINARY_DIR}/packaging)
+  foreach(page vr815-test vr815-sim)
+    configure_file(${linux}/${page}.1.in ${out}/${page}.1 @ONLY)
+    execute_process(COMMAND ${VR815_GZIP} -9 -n -k -f ${out}/${page}.1
+                    COMMAND_ERROR_IS_FATAL ANY)
+    install(FILES ${out}/${page}.1.gz DESTINATION share/man/man1)
+  endforeach()
+  configure_file(${linux}/changelog.in ${out}/changelog @ONLY)
+  execute_process(COMMAND ${VR815_GZIP} -9 -n -k -f ${out}/changelog
+                  COMMAND_ERROR_IS_FATAL ANY)
+  install(FILES ${out}/changelog.gz DESTINATION share/doc/vr815)
+endif()
+
 set(CPACK_PACKAGE_NAME vr815)
 set(CPACK_PACKAGE_VENDOR "VR815 test harness project")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "Test harness, control library and simulated device for the VR815 delay and pulse generator")
+  "Test harness, control library and simulated device for the VR815")
+# The lines as the .deb's description shows them.
+set(CPACK_PACKAGE_DESCRIPTION [[
+vr815-test exercises the control library of the VR815 delay and pulse
+generator against a device: it prints the protocol frames of nine commands,
+then opens the device and walks a fixed sequence of calls, reporting each
+as OK or FAIL.
+
+The control library, libVR815_DLL.so, speaks the project's own serial
+protocol on serial ports, pseudo-terminals and TCP lines. vr815-sim is a
+simulated device speaking that protocol, with faults to choose; it can host
+one run of vr815-test on a pseudo-terminal of its own. A real VR815 speaks
+its maker's protocol, which this library does not.]])
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "VR815 test harness project")
+set(CPACK_PACKAGE_CONTACT "${VR815_MAINTAINER}")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
@@ -68,6 +103,10 @@ else()
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+    # The library lies in a folder of the dynamic linker's: its cache is
+    # renewed by dpkg's trigger, not by maintainer scripts.
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+      ${PROJECT_SOURCE_DIR}/packaging/linux/triggers)
   endif()
 endif()
 

@@ -39,11 +39,25 @@ TEST(SimProgram, HelpGoesToStandardOutput) {
   EXPECT_TRUE(run.err.empty());
 }
 
-TEST(SimProgram, HelpIsTheOptionsPageOfTheDocs) {
+/// The text with each roff minus sign, \-, as the character it prints.
+std::string roff_minus_signs_printed(std::string text) {
+  for (size_t at = text.find("\\-"); at != std::string::npos;
+       at = text.find("\\-", at + 1)) {
+    text.erase(at, 1);
+  }
+  return text;
+}
+
+TEST(SimProgram, HelpIsTheOptionsOfTheDocsAndTheManualPage) {
   const vr815::test::SimRun run = run_sim({"--help"});
   const std::string page = vr815::test::file_text(VR815_SIM_PAGE);
   EXPECT_NE(page.find("```\n" + run.out + "```\n"), std::string::npos)
       << "the page's options block differs from vr815-sim --help:\n"
+      << run.out;
+  const std::string manual =
+      roff_minus_signs_printed(vr815::test::file_text(VR815_SIM_MANUAL));
+  EXPECT_NE(manual.find(".nf\n" + run.out + ".fi\n"), std::string::npos)
+      << "the manual page's options differ from vr815-sim --help:\n"
       << run.out;
 }
 

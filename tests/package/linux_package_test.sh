@@ -1,21 +1,26 @@
 #!/bin/sh
-# The Linux tarball as a user gets it: made by cpack from this build,
-# unpacked into an empty folder, run from another folder with nothing of the
-# build tree on any search path.
+# The Linux packages as a user gets them: the tarball made by cpack from
+# this build, unpacked into an empty folder, run from another folder with
+# nothing of the build tree on any search path; the .deb as Debian's lintian
+# judges it.
 #
 #   linux_package_test.sh CPACK CPACK_CONFIG VERSION EXPECTED_REPORT
-#                         CONSUMER_SOURCE CMAKE GENERATOR CXX WORK_DIR
+#                         CONSUMER_SOURCE CMAKE GENERATOR CXX LINTIAN WORK_DIR
 #
-# EXPECTED_REPORT is this build's vr815-expected-report.
+# EXPECTED_REPORT is this build's vr815-expected-report. LINTIAN is the
+# lintian program, or empty to leave the .deb unjudged.
 #
-# Checks: the tree's layout; its programs find its library through their
-# run path; its vr815-sim hosting its vr815-test on a loopback port gives
-# the full report of a successful run; a program of a library user, configured with
-# find_package(VR815_DLL) against the unpacked prefix, builds and runs.
+# Checks: the tree's layout, with manual pages for both programs and the
+# changelog of this version; its programs find its library through their run
+# path; its vr815-sim hosting its vr815-test on a loopback port gives the
+# full report of a successful run; a program of a library user, configured
+# with find_package(VR815_DLL) against the unpacked prefix, builds and runs;
+# lintian reports no error in the .deb but the two that wait on the
+# project's maintainer: the copyright file and the maintainer's address.
 set -eu
 
-if [ $# -ne 9 ]; then
-  echo "usage: $0 CPACK CPACK_CONFIG VERSION EXPECTED_REPORT CONSUMER_SOURCE CMAKE GENERATOR CXX WORK_DIR" >&2
+if [ $# -ne 10 ]; then
+  echo "usage: $0 CPACK CPACK_CONFIG VERSION EXPECTED_REPORT CONSUMER_SOURCE CMAKE GENERATOR CXX LINTIAN WORK_DIR" >&2
   exit 2
 fi
 cpack=$1
@@ -26,7 +31,8 @@ consumer=$5
 cmake=$6
 generator=$7
 cxx=$8
-work=$9
+lintian=$9
+work=${10}
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../support/packages.sh"
 . "$here/../support/checks.sh"
@@ -45,10 +51,15 @@ root=$(find "$work/unpacked" -mindepth 1 -maxdepth 1 -type d)
 
 for file in bin/vr815-test bin/vr815-sim lib/libVR815_DLL.so include/VR815_DLL.h \
     lib/cmake/VR815_DLL/VR815_DLLConfig.cmake \
-    lib/cmake/VR815_DLL/VR815_DLLConfigVersion.cmake; do
+    lib/cmake/VR815_DLL/VR815_DLLConfigVersion.cmake \
+    share/man/man1/vr815-test.1.gz share/man/man1/vr815-sim.1.gz \
+    share/doc/vr815/changelog.gz; do
   [ -f "$root/$file" ] || fail "no $file in the package"
 done
 [ "$failures" -eq 0 ] || finish
+gzip -dc "$root/share/doc/vr815/changelog.gz" | head -n 1 |
+  grep -q "^vr815 ($version) " ||
+  fail "the changelog's latest entry is not version $version"
 
 # The programs load the tree's own library (relative run path).
 found=$(ldd "$root/bin/vr815-test" | sed -n 's/^.*libVR815_DLL\.so => \([^ ]*\).*$/\1/p')
@@ -96,5 +107,17 @@ grep -qx "VR815_DLL_DIR:PATH=$root/lib/cmake/VR815_DLL" \
   fail "the consumer program exited with $?"
 printf '%s\n' 'READ_TEMP: A5 93 00 00 00 00 61 64' 'vr815_init: null' >consumer.expected
 diff -u consumer.expected consumer.out || fail "the consumer program's output differs"
+
+# --- the .deb as Debian judges it ---------------------------------------------
+
+if [ -z "$lintian" ]; then
+  echo "NOTE: no lintian; the .deb is not judged"
+  finish
+fi
+make_package "$cpack" "$cpack_config" DEB "$work/deb"
+"$lintian" "$package" >"$work/lintian.out" 2>&1 || true
+errors=$(grep '^E: ' "$work/lintian.out" |
+  grep -v -e ' no-copyright-file' -e ' malformed-contact Maintainer ' || true)
+[ -z "$errors" ] || { cat "$work/lintian.out"; fail "lintian: $errors"; }
 
 finish
