@@ -3,8 +3,6 @@
 // whatever it started, when the device ends however it ends.
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <memory>
 #include <string>
 #include <utility>
@@ -38,30 +36,14 @@ std::wstring quoted(const std::wstring& arg) {
   return out;
 }
 
-std::wstring widened(const std::string& text, UINT code_page) {
-  const int n = MultiByteToWideChar(code_page, 0, text.data(),
+/// Text as the program holds it, in the ANSI code page (UTF-8 by the
+/// programs' manifest), widened for the system's wide calls.
+std::wstring widened(const std::string& text) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(),
                                     static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
                       wide.data(), n);
-  return wide;
-}
-
-/// The program and its arguments as the device was given them. They end its
-/// command line, so they are taken from there as given, in full Unicode: a
-/// folder's name outside the narrow code page stays intact.
-std::vector<std::wstring> wide_program(
-    const std::vector<std::string>& program) {
-  std::vector<std::wstring> wide;
-  int count = 0;
-  LPWSTR* all = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (all != nullptr && static_cast<size_t>(count) > program.size()) {
-    wide.assign(all + (static_cast<size_t>(count) - program.size()),
-                all + count);
-  } else {
-    for (const std::string& arg : program) wide.push_back(widened(arg, CP_ACP));
-  }
-  if (all != nullptr) LocalFree(all);
   return wide;
 }
 
@@ -149,12 +131,10 @@ OwnedHandle kill_on_close_job() {
 StartedChild start_child(const std::vector<std::string>& program,
                          const std::string& line_name) {
   StartedChild started;
-  const std::vector<std::wstring> command =
-      put_line_name(wide_program(program), widened(line_name, CP_UTF8));
   std::wstring line;
-  for (const std::wstring& arg : command) {
+  for (const std::string& arg : put_line_name(program, line_name)) {
     if (!line.empty()) line.push_back(L' ');
-    line += quoted(arg);
+    line += quoted(widened(arg));
   }
   // The standard handles are the device's: inherited, with the console.
   STARTUPINFOW startup{};

@@ -39,19 +39,19 @@ struct StartedChild {
 
 /// Starts program[0], looked up on PATH when it names no folder, with the
 /// arguments after it, "{}" replaced by line_name (one implementation per
-/// platform).
+/// platform). The text is as the device's command line gave it: on Windows
+/// in the ANSI code page, which the programs' manifest makes UTF-8
+/// (vr815_program_manifest in cmake/Install.cmake).
 StartedChild start_child(const std::vector<std::string>& program,
                          const std::string& line_name);
 
 /// The program and its arguments with every argument that is exactly "{}"
 /// replaced by the name, or the name appended when none is.
-template <typename String>
-std::vector<String> put_line_name(std::vector<String> command,
-                                  const String& name) {
+inline std::vector<std::string> put_line_name(std::vector<std::string> command,
+                                              const std::string& name) {
   bool placed = false;
   for (size_t i = 1; i < command.size(); ++i) {
-    const String& arg = command[i];
-    if (arg.size() == 2 && arg[0] == '{' && arg[1] == '}') {
+    if (command[i] == "{}") {
       command[i] = name;
       placed = true;
     }
