@@ -1,6 +1,6 @@
 // The program the simulated device hosts with --run: started on the
-// console's standard streams, looked at while the device serves, and never
-// left running after the device. child_process-posix.cpp,
+// console's standard streams, looked at while the device serves, and ended
+// with the device as ChildProcess says. child_process-posix.cpp,
 // child_process-win32.cpp.
 #ifndef VR815_SIM_CHILD_PROCESS_H
 #define VR815_SIM_CHILD_PROCESS_H
@@ -18,17 +18,30 @@ constexpr int kCannotStartStatus = 127;
 /// How long a program asked to stop has before it is killed.
 constexpr int kStopGraceMs = 5000;
 
+/// A started program. It inherits the device's standard streams, and with
+/// them the console, and nothing else of the device's: no file, line or
+/// socket the device holds, however that was opened or inherited.
+///
+/// What ends it, and what else that ends:
+/// - POSIX systems: the program alone, on the device's ways out (a device
+///   killed outright leaves it running). It runs in the device's process
+///   group, where a terminal's Ctrl-C reaches both; programs it started are
+///   its own to end.
+/// - Windows: the program and every program it started, one job: a stop
+///   ends them all, and so does the device's end, however the device ends
+///   (the program alone when the system refuses the device a job).
 class ChildProcess {
  public:
-  /// Kills the program if it still runs, and reaps it.
+  /// Ends the program if it still runs, without a grace time (SIGKILL on
+  /// POSIX systems; on Windows, with the programs it started), and reaps it.
   virtual ~ChildProcess() = default;
   /// Whether the program has ended, its exit status then in *status; does
   /// not wait. The status is 128 + the signal when a signal ended it on a
   /// POSIX system.
   virtual bool ended(int* status) = 0;
-  /// Asks the program to end (SIGTERM on POSIX systems; Windows has no such
-  /// request, and ends it at once), waits up to kStopGraceMs for it, then
-  /// kills it: its exit status.
+  /// Ends the program, waiting up to kStopGraceMs: its exit status. On POSIX
+  /// systems it gets SIGTERM, and SIGKILL after kStopGraceMs. Windows has no
+  /// request to end: the job ends at once, every program with status 1.
   virtual int stop() = 0;
 };
 
