@@ -14,6 +14,7 @@ set(VR815_INSTALL_INCLUDEDIR include)
 set(VR815_INSTALL_CMAKEDIR ${VR815_INSTALL_LIBDIR}/cmake/VR815_DLL)
 
 set(VR815_VERSION_RC_IN ${CMAKE_CURRENT_LIST_DIR}/version.rc.in)
+set(VR815_PROGRAM_MANIFEST ${CMAKE_CURRENT_LIST_DIR}/program.manifest)
 
 # Gives a Windows .exe or .dll the project's version in its file properties,
 # from version.rc.in configured for the target; does nothing elsewhere.
@@ -48,19 +49,50 @@ function(vr815_version_resource target description)
   endif()
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
   configure_file(${VR815_VERSION_RC_IN} ${rc} @ONLY)
-  # Compiled on its own, without the target's include folders: windres
-  # hands them to the preprocessor through a shell unquoted, so a folder
-  # whose name holds '&' or ';' would break the build. The resource needs
-  # only the system's headers.
-  add_library(${target}_version OBJECT ${rc})
-  target_sources(${target} PRIVATE $<TARGET_OBJECTS:${target}_version>)
+  vr815_add_resource(${target} version ${rc})
 endfunction()
 
-# Installs a program: into the programs' folder, with its version resource on
-# Windows and, elsewhere, a run path relative to itself, so that the unpacked
-# tree finds its libraries wherever it is.
+# Adds the resource script rc to the target, compiled on its own as
+# <target>_<name>, without the target's include folders: windres hands them
+# to the preprocessor through a shell unquoted, so a folder whose name holds
+# '&' or ';' would break the build. Resources need only the system's headers.
+function(vr815_add_resource target name rc)
+  add_library(${target}_${name} OBJECT ${rc})
+  target_sources(${target} PRIVATE $<TARGET_OBJECTS:${target}_${name}>)
+endfunction()
+
+# Windows programs take their command line, and hold every narrow string, in
+# UTF-8: program.manifest makes UTF-8 the process's ANSI code page (Windows 10
+# 1903 and later), so that argv, fopen and the system's `A` functions take a
+# path whole, whatever its letters, and no code converts on its own. The code
+# page is the whole process's: a library loaded into it, ours or the maker's,
+# reads the port name that vr815_init gets as the program means it. Earlier
+# Windows ignores the setting and keeps the system's code page, which holds
+# some letters only. The manifest is a resource, the same for MinGW and MSVC
+# builds; MSVC's linker is told to make none of its own, which would clash.
+function(vr815_program_manifest target)
+  if(NOT WIN32)
+    return()
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-manifest.rc)
+  file(CONFIGURE OUTPUT ${rc} @ONLY CONTENT [[
+#include <winuser.h>
+CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST "@VR815_PROGRAM_MANIFEST@"
+]])
+  set_source_files_properties(${rc} PROPERTIES
+    OBJECT_DEPENDS ${VR815_PROGRAM_MANIFEST})
+  vr815_add_resource(${target} manifest ${rc})
+  if(MSVC)
+    target_link_options(${target} PRIVATE /MANIFEST:NO)
+  endif()
+endfunction()
+
+# Installs a program: into the programs' folder, with its version resource and
+# manifest on Windows and, elsewhere, a run path relative to itself, so that
+# the unpacked tree finds its libraries wherever it is.
 function(vr815_install_program target description)
   vr815_version_resource(${target} "${description}")
+  vr815_program_manifest(${target})
   if(NOT WIN32)
     file(RELATIVE_PATH to_lib /${VR815_INSTALL_BINDIR} /${VR815_INSTALL_LIBDIR})
     set_target_properties(${target} PROPERTIES

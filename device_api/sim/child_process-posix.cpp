@@ -1,11 +1,13 @@
 // The hosted program on POSIX systems: posix_spawnp in the device's own
 // process group, so that a terminal's Ctrl-C reaches both, with the signals
-// the device catches or ignores back at their defaults.
+// the device catches or ignores back at their defaults and no descriptor of
+// the device's but the standard streams.
 #include <errno.h>
 #include <signal.h>
 #include <spawn.h>
 #include <string.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -101,9 +103,15 @@ StartedChild start_child(const std::vector<std::string>& program,
   posix_spawnattr_setsigmask(&attr, &none);
   posix_spawnattr_setflags(&attr,
                            POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  // Nor are its descriptors, however they were opened: the log, the line,
+  // what the device itself inherited.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
   pid_t pid = -1;
   const int rc =
-      posix_spawnp(&pid, argv[0], nullptr, &attr, argv.data(), environ);
+      posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   if (rc != 0) {
     started.error = "cannot start '" + program.front() + "': " + strerror(rc);

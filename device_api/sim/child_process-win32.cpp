@@ -1,13 +1,13 @@
-// The hosted program on Windows: CreateProcess in the device's console with
-// its standard handles, inside a job object that ends the program, and
-// whatever it started, when the device ends however it ends.
+// The hosted program on Windows: CreateProcess in the device's console,
+// handed copies of its standard handles and nothing else, inside a job
+// object that holds the program and whatever it starts, and ends them when
+// the device ends however it ends.
 #include <windows.h>
-
-#include <shellapi.h>
 
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "child_process.h"
 
@@ -38,30 +38,14 @@ std::wstring quoted(const std::wstring& arg) {
   return out;
 }
 
-std::wstring widened(const std::string& text, UINT code_page) {
-  const int n = MultiByteToWideChar(code_page, 0, text.data(),
+/// Text as the program holds it, in the ANSI code page (UTF-8 by the
+/// programs' manifest), widened for the system's wide calls.
+std::wstring widened(const std::string& text) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(),
                                     static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
                       wide.data(), n);
-  return wide;
-}
-
-/// The program and its arguments as the device was given them. They end its
-/// command line, so they are taken from there as given, in full Unicode: a
-/// folder's name outside the narrow code page stays intact.
-std::vector<std::wstring> wide_program(
-    const std::vector<std::string>& program) {
-  std::vector<std::wstring> wide;
-  int count = 0;
-  LPWSTR* all = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (all != nullptr && static_cast<size_t>(count) > program.size()) {
-    wide.assign(all + (static_cast<size_t>(count) - program.size()),
-                all + count);
-  } else {
-    for (const std::string& arg : program) wide.push_back(widened(arg, CP_ACP));
-  }
-  if (all != nullptr) LocalFree(all);
   return wide;
 }
 
@@ -94,9 +78,7 @@ class Win32Child : public ChildProcess {
  public:
   Win32Child(OwnedHandle job, OwnedHandle process)
       : job_(std::move(job)), process_(std::move(process)) {}
-  ~Win32Child() override {
-    if (!done_) TerminateProcess(process_.get(), 1);
-  }
+  ~Win32Child() override { end(); }
 
   bool ended(int* status) override {
     if (!done_ && WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) {
@@ -107,8 +89,8 @@ class Win32Child : public ChildProcess {
   }
 
   int stop() override {
+    end();
     if (!done_) {
-      TerminateProcess(process_.get(), 1);
       WaitForSingleObject(process_.get(), static_cast<DWORD>(kStopGraceMs));
       finish();
     }
@@ -116,6 +98,12 @@ class Win32Child : public ChildProcess {
   }
 
  private:
+  /// Ends every program of the job, and the program when it has none.
+  void end() {
+    if (job_ != nullptr) TerminateJobObject(job_.get(), 1);
+    if (!done_) TerminateProcess(process_.get(), 1);
+  }
+
   void finish() {
     DWORD code = 1;
     GetExitCodeProcess(process_.get(), &code);
@@ -144,26 +132,94 @@ OwnedHandle kill_on_close_job() {
   return job;
 }
 
+/// What the program inherits: inheritable copies of the device's standard
+/// handles, named as the only handles to inherit. Whatever else the device
+/// holds (the log, its line, what it inherited itself) stays the device's,
+/// however it was opened.
+class Inheritance {
+ public:
+  Inheritance() {
+    startup_.StartupInfo.cb = sizeof startup_;
+    startup_.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    copy(STD_INPUT_HANDLE, &copies_[0], &startup_.StartupInfo.hStdInput);
+    copy(STD_OUTPUT_HANDLE, &copies_[1], &startup_.StartupInfo.hStdOutput);
+    copy(STD_ERROR_HANDLE, &copies_[2], &startup_.StartupInfo.hStdError);
+    if (handles_.empty()) return;
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    list_.resize(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list_.data());
+    if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) {
+      error_ = GetLastError();
+      return;
+    }
+    startup_.lpAttributeList = list;
+    if (!UpdateProcThreadAttribute(
+            list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+            handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
+      error_ = GetLastError();
+    }
+  }
+  ~Inheritance() {
+    if (startup_.lpAttributeList != nullptr) {
+      DeleteProcThreadAttributeList(startup_.lpAttributeList);
+    }
+  }
+  Inheritance(const Inheritance&) = delete;
+  Inheritance& operator=(const Inheritance&) = delete;
+
+  /// 0, or the system's error when the list could not be made.
+  DWORD error() const { return error_; }
+  /// What CreateProcess takes: whether the program inherits (the copies,
+  /// when there are any), its flags for the list, the startup information.
+  BOOL inherits() const { return !handles_.empty(); }
+  DWORD flags() const { return inherits() ? EXTENDED_STARTUPINFO_PRESENT : 0; }
+  STARTUPINFOW* startup() { return &startup_.StartupInfo; }
+
+ private:
+  /// An inheritable copy of the standard handle, into *owner and *slot;
+  /// nothing when the device has none.
+  void copy(DWORD which, OwnedHandle* owner, HANDLE* slot) {
+    const HANDLE own = GetStdHandle(which);
+    HANDLE duplicate = nullptr;
+    if (own == nullptr || own == INVALID_HANDLE_VALUE ||
+        !DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(),
+                         &duplicate, 0, TRUE, DUPLICATE_SAME_ACCESS)) {
+      return;
+    }
+    owner->reset(duplicate);
+    handles_.push_back(duplicate);
+    *slot = duplicate;
+  }
+
+  OwnedHandle copies_[3];
+  std::vector<HANDLE> handles_;
+  std::vector<char> list_;
+  STARTUPINFOEXW startup_{};
+  DWORD error_ = 0;
+};
+
 }  // namespace
 
 StartedChild start_child(const std::vector<std::string>& program,
                          const std::string& line_name) {
   StartedChild started;
-  const std::vector<std::wstring> command =
-      put_line_name(wide_program(program), widened(line_name, CP_UTF8));
   std::wstring line;
-  for (const std::wstring& arg : command) {
+  for (const std::string& arg : put_line_name(program, line_name)) {
     if (!line.empty()) line.push_back(L' ');
-    line += quoted(arg);
+    line += quoted(widened(arg));
   }
-  // The standard handles are the device's: inherited, with the console.
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
+  Inheritance inheritance;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE,
-                      CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
-    started.error = "cannot start '" + program.front() +
-                    "': " + system_message(GetLastError());
+  if (inheritance.error() != 0 ||
+      !CreateProcessW(nullptr, line.data(), nullptr, nullptr,
+                      inheritance.inherits(),
+                      CREATE_SUSPENDED | inheritance.flags(), nullptr, nullptr,
+                      inheritance.startup(), &info)) {
+    const DWORD error =
+        inheritance.error() != 0 ? inheritance.error() : GetLastError();
+    started.error =
+        "cannot start '" + program.front() + "': " + system_message(error);
     return started;
   }
   OwnedHandle process(info.hProcess);

@@ -1,6 +1,6 @@
 // The program the simulated device hosts with --run: started on the
-// console's standard streams, looked at while the device serves, and never
-// left running after the device. child_process-posix.cpp,
+// console's standard streams, looked at while the device serves, and ended
+// with the device as ChildProcess says. child_process-posix.cpp,
 // child_process-win32.cpp.
 #ifndef VR815_SIM_CHILD_PROCESS_H
 #define VR815_SIM_CHILD_PROCESS_H
@@ -18,17 +18,30 @@ constexpr int kCannotStartStatus = 127;
 /// How long a program asked to stop has before it is killed.
 constexpr int kStopGraceMs = 5000;
 
+/// A started program. It inherits the device's standard streams, and with
+/// them the console, and nothing else of the device's: no file, line or
+/// socket the device holds, however that was opened or inherited.
+///
+/// What ends it, and what else that ends:
+/// - POSIX systems: the program alone, on the device's ways out (a device
+///   killed outright leaves it running). It runs in the device's process
+///   group, where a terminal's Ctrl-C reaches both; programs it started are
+///   its own to end.
+/// - Windows: the program and every program it started, one job: a stop
+///   ends them all, and so does the device's end, however the device ends
+///   (the program alone when the system refuses the device a job).
 class ChildProcess {
  public:
-  /// Kills the program if it still runs, and reaps it.
+  /// Ends the program if it still runs, without a grace time (SIGKILL on
+  /// POSIX systems; on Windows, with the programs it started), and reaps it.
   virtual ~ChildProcess() = default;
   /// Whether the program has ended, its exit status then in *status; does
   /// not wait. The status is 128 + the signal when a signal ended it on a
   /// POSIX system.
   virtual bool ended(int* status) = 0;
-  /// Asks the program to end (SIGTERM on POSIX systems; Windows has no such
-  /// request, and ends it at once), waits up to kStopGraceMs for it, then
-  /// kills it: its exit status.
+  /// Ends the program, waiting up to kStopGraceMs: its exit status. On POSIX
+  /// systems it gets SIGTERM, and SIGKILL after kStopGraceMs. Windows has no
+  /// request to end: the job ends at once, every program with status 1.
   virtual int stop() = 0;
 };
 
@@ -39,19 +52,19 @@ struct StartedChild {
 
 /// Starts program[0], looked up on PATH when it names no folder, with the
 /// arguments after it, "{}" replaced by line_name (one implementation per
-/// platform).
+/// platform). The text is as the device's command line gave it: on Windows
+/// in the ANSI code page, which the programs' manifest makes UTF-8
+/// (vr815_program_manifest in cmake/Install.cmake).
 StartedChild start_child(const std::vector<std::string>& program,
                          const std::string& line_name);
 
 /// The program and its arguments with every argument that is exactly "{}"
 /// replaced by the name, or the name appended when none is.
-template <typename String>
-std::vector<String> put_line_name(std::vector<String> command,
-                                  const String& name) {
+inline std::vector<std::string> put_line_name(std::vector<std::string> command,
+                                              const std::string& name) {
   bool placed = false;
   for (size_t i = 1; i < command.size(); ++i) {
-    const String& arg = command[i];
-    if (arg.size() == 2 && arg[0] == '{' && arg[1] == '}') {
+    if (command[i] == "{}") {
       command[i] = name;
       placed = true;
     }

@@ -1,9 +1,13 @@
 // vr815-sim --run: the line's name handed to the hosted program, its exit
-// status passed through, and Ctrl-C or a stop signal ending both with
-// nothing left running. The harness hosted on each kind of line:
+// status passed through, what the program inherits, and Ctrl-C or a stop
+// signal ending both with nothing left running but what the program itself
+// started. The harness hosted on each kind of line:
 // line_kinds_test-posix.cpp.
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +15,7 @@
 #include <vector>
 
 #include "expected_report.h"
+#include "files.h"
 #include "sim_process.h"
 
 namespace vr815::test {
@@ -81,6 +86,25 @@ TEST(HostedRun, AProgramThatCannotStartIsOneLineAndStatus127) {
   }
 }
 
+TEST(HostedRun, TheProgramInheritsTheStandardStreamsOnly) {
+  // Besides its log and its line, the device holds a descriptor it
+  // inherited itself, from the test.
+  const std::string log = temp_file_path("vr815-hosted-log");
+  const int inherited = open(log.c_str(), O_RDONLY);
+  ASSERT_GE(inherited, 0);
+  for (const std::vector<std::string>& line :
+       {std::vector<std::string>{}, {"--listen", "127.0.0.1:0"}}) {
+    std::vector<std::string> options = line;
+    options.insert(options.end(), {"--log", log});
+    const ProgramResult run = run_program(
+        hosted_run(options, {"sh", "-c", "ls /proc/$$/fd; :", "sh"}, 5000));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "0\n1\n2\n") << "the program's descriptors";
+  }
+  close(inherited);
+  std::remove(log.c_str());
+}
+
 // The device in a session of its own, so that a signal reaches its process
 // group as Ctrl-C at a terminal reaches the foreground group. Afterwards the
 // group is empty: nothing of the run is left.
@@ -112,6 +136,26 @@ TEST(HostedRun, CtrlCOrAStopSignalEndsBothWithNothingLeft) {
     EXPECT_EQ(errno, ESRCH);
     kill(-group, SIGKILL);
   }
+}
+
+// What the program started is its own to end (child_process.h): a stop
+// ends the program alone.
+TEST(HostedRun, AStopEndsTheProgramNotWhatItStarted) {
+  // What the device's end orphans comes to this process, which can see it.
+  ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  Background run = start_background(
+      {VR815_SIM_PATH, "--run", "sh", "-c", "sleep 60 & echo $!; wait"});
+  ASSERT_GT(run.pid, 0);
+  std::string line;
+  ASSERT_TRUE(read_output_line(run, 5000, &line));
+  Background started{static_cast<pid_t>(std::stol(line)), -1};
+  kill(run.pid, SIGTERM);
+  EXPECT_EQ(wait_background(&run, 3000), 128 + SIGTERM);
+  // Still running, and this process's to reap.
+  EXPECT_EQ(wait_background(&started, 100), -1);
+  EXPECT_GT(started.pid, 0) << "it ended with the stop";
+  stop_background(&started, SIGKILL, 1000);
+  if (run.pid > 0) stop_background(&run, SIGKILL, 1000);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,8 +13,6 @@
 #include <thread>
 
 #include "test_clock.h"
-
-extern char** environ;
 
 namespace vr815::test {
 
@@ -54,19 +52,24 @@ struct Pipes {
 };
 
 /// Starts argv[0] with the standard streams asked for on pipes, the others
-/// inherited. The pid, or -1.
+/// inherited, and with the parent-death signal that ends it with the test.
+/// (That signal comes when the thread that started the program ends: tests
+/// run programs from their main thread.) The pid, or -1.
 pid_t spawn(const std::vector<std::string>& args, bool in_pipe, bool err_pipe,
             Pipes* ours) {
   int in[2] = {-1, -1};
   int out[2] = {-1, -1};
   int err[2] = {-1, -1};
+  int exec_error[2] = {-1, -1};  ///< errno of a failed exec, else closed
   const auto close_all = [&] {
-    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1], exec_error[0],
+                   exec_error[1]}) {
       if (fd >= 0) close(fd);
     }
   };
   if (args.empty() || (in_pipe && pipe2(in, O_CLOEXEC) != 0) ||
-      pipe2(out, O_CLOEXEC) != 0 || (err_pipe && pipe2(err, O_CLOEXEC) != 0)) {
+      pipe2(out, O_CLOEXEC) != 0 || (err_pipe && pipe2(err, O_CLOEXEC) != 0) ||
+      pipe2(exec_error, O_CLOEXEC) != 0) {
     close_all();
     return -1;
   }
@@ -75,31 +78,41 @@ pid_t spawn(const std::vector<std::string>& args, bool in_pipe, bool err_pipe,
   for (std::string& a : copy) argv.push_back(a.data());
   argv.push_back(nullptr);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (in_pipe) posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  if (err_pipe) {
-    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+  const pid_t test = getpid();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    // Only what is safe between fork and exec.
+    if (in_pipe) dup2(in[0], STDIN_FILENO);
+    dup2(out[1], STDOUT_FILENO);
+    if (err_pipe) dup2(err[1], STDERR_FILENO);
+    // The program gets the default action for SIGPIPE, which we ignore.
+    struct sigaction default_action {};
+    default_action.sa_handler = SIG_DFL;
+    sigaction(SIGPIPE, &default_action, nullptr);
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    // A test that died before that has no signal coming: no start then.
+    if (getppid() == test) execv(argv[0], argv.data());
+    const int error = errno;
+    (void)!write(exec_error[1], &error, sizeof error);
+    _exit(127);
   }
-  // The program gets the default action for SIGPIPE, which we ignore.
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
-
-  pid_t pid = -1;
-  const int rc =
-      posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ);
-  posix_spawnattr_destroy(&attr);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) {
+  if (pid < 0) {
     close_all();
     return -1;
   }
+  close_fd(&exec_error[1]);
+  int error = 0;
+  ssize_t n;
+  do {
+    n = read(exec_error[0], &error, sizeof error);
+  } while (n < 0 && errno == EINTR);
+  if (n > 0) {  // not started; the child has exited
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    close_all();
+    return -1;
+  }
+  close_fd(&exec_error[0]);
   for (int* child_end : {&in[0], &out[1], &err[1]}) close_fd(child_end);
   ours->in = in[1];
   ours->out = out[0];

@@ -2,6 +2,9 @@
 // and what they print, how they end and how long they take. Several at
 // once, since a run of vr815-test spends most of its time waiting. The
 // simulated-device fixture (sim_process.h) starts its programs here too.
+// Every program started here ends with the test: it gets SIGTERM when the
+// test process dies, however that dies (CTest kills a test at its time limit
+// with SIGKILL, and no destructor runs then).
 #ifndef VR815_TEST_PROGRAM_RUN_H
 #define VR815_TEST_PROGRAM_RUN_H
 

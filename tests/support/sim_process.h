@@ -25,6 +25,8 @@ class SimProcess {
 
   /// The pseudo-terminal's path; empty when the sim did not start.
   const std::string& port() const { return port_; }
+  /// The sim's process id; -1 once it is stopped or when it did not start.
+  pid_t pid() const { return program_.pid; }
   /// The log's lines so far, without line ends (the sim flushes each one
   /// before it answers the frame).
   std::vector<std::string> log_lines() const;

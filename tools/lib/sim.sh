@@ -14,6 +14,11 @@
 #       Stops every device started so far and waits for each; call it on
 #       every exit path (trap ... EXIT). Of a device under Wine it stops the
 #       runner only: the prefix's server ends the program (wine_stop_server).
+#
+# A device started here also gets SIGTERM when the script dies without
+# calling sim_stop_all, as a test killed at its time limit does (CTest sends
+# SIGKILL, and no trap runs): through setpriv (util-linux) where there is
+# one.
 
 sim_pids=""
 sim_pid=""
@@ -26,7 +31,12 @@ sim_start() {
   shift 3
   # Made here, not by the background job, which may open it later.
   : >"$_sim_out"
-  "$_sim_program" "$@" >"$_sim_out" 2>"$_sim_err" </dev/null &
+  if command -v setpriv >/dev/null 2>&1; then
+    setpriv --pdeathsig TERM -- "$_sim_program" "$@" \
+      >"$_sim_out" 2>"$_sim_err" </dev/null &
+  else
+    "$_sim_program" "$@" >"$_sim_out" 2>"$_sim_err" </dev/null &
+  fi
   sim_pid=$!
   sim_pids="$sim_pids $sim_pid"
   _sim_tries=0
