@@ -67,7 +67,7 @@ TEST(SimDevice, RefusesWhatTheDeviceCannotTakeAndKeepsItsState) {
 }
 
 TEST(SimDevice, AnswersEveryCommandOfTheProtocolWithItsReplyLength) {
-  for (const proto::Command& c : proto::commands()) {
+  for (const proto::Command& c : proto::kCommands) {
     SCOPED_TRACE(c.name);
     proto::Frame f;
     f.marker = proto::kRequestMarker;
