@@ -26,7 +26,8 @@ class Line {
 
   /// Drops whatever has arrived and not yet been read.
   virtual void discard_input() = 0;
-  /// Writes all len bytes within timeout_ms.
+  /// Writes all len bytes within timeout_ms, the whole call's bound however
+  /// often it waits for the line to take more.
   virtual IoResult write(const uint8_t* data, size_t len, int timeout_ms) = 0;
   /// Reads at least one and at most len bytes, waiting up to timeout_ms for
   /// the first; *got is the number read. A hang-up, or the peer closing a
