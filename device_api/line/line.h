@@ -41,8 +41,9 @@ constexpr int kConnectTimeoutMs = 2000;
 
 /// Opens the line by name: "socket://HOST:PORT" connects within
 /// kConnectTimeoutMs, any other name is a serial port ("COM<n>" or a device
-/// path) opened for exclusive use. The baud rate must be one a serial port
-/// takes, on a TCP line too, where it is otherwise unused. Null on failure.
+/// path) opened for exclusive use. The baud rate must be the library's
+/// lowest (VR815_MIN_BAUD) or above, and one a serial port takes, on a TCP
+/// line too, where it is otherwise unused. Null on failure.
 std::unique_ptr<Line> line_open(const char* name, int32_t baud);
 
 }  // namespace vr815

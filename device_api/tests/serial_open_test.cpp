@@ -160,6 +160,21 @@ TEST(PortOpen, RefusesRatesTheSystemCannotSet) {
   }
 }
 
+TEST(PortOpen, RefusesRatesBelowTheLowestAtWhichTheBoundsHold) {
+  SimProcess sim;
+  ASSERT_FALSE(sim.port().empty());
+  // Rates the system can set, below the lowest.
+  for (const int32_t baud : {50, 1200, 2400}) {
+    EXPECT_EQ(vr815_init(sim.port().c_str(), baud), nullptr) << baud;
+  }
+  // The first standard rate above it, and the fastest ones.
+  for (const int32_t baud : {4800, 460800, 921600}) {
+    void* h = vr815_init(sim.port().c_str(), baud);
+    EXPECT_NE(h, nullptr) << baud;
+    vr815_close(h);
+  }
+}
+
 TEST(PortOpen, SecondOpenOfAPortInUseFails) {
   SimProcess sim;
   ASSERT_FALSE(sim.port().empty());
