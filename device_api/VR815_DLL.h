@@ -46,6 +46,14 @@ constexpr int32_t VR815_REPLY_TIMEOUT_MS = 300;
 constexpr int32_t VR815_CALL_TIMEOUT_MS =
     VR815_WRITE_TIMEOUT_MS + VR815_REPLY_TIMEOUT_MS;
 
+/// Lowest baud rate vr815_init takes, on a TCP line too. A write returns
+/// once the system has taken the request, which may then still be on the
+/// wire while the reply is awaited: the longest exchange, a READ_TIMING
+/// request and its reply (44 bytes of 10 bits), takes at most half of
+/// VR815_REPLY_TIMEOUT_MS on the wire at this rate, and the other half is
+/// left for the device to answer.
+constexpr int32_t VR815_MIN_BAUD = 2934;
+
 /// Longest time vr815_init waits for a TCP connection ("socket://...").
 constexpr int32_t VR815_CONNECT_TIMEOUT_MS = 2000;
 
@@ -65,8 +73,8 @@ extern "C" {
 /// TCP connection that stands in for the serial line instead, within
 /// VR815_CONNECT_TIMEOUT_MS; the baud rate is checked as for a serial port
 /// and otherwise unused. Null when the port cannot be opened, is in use, is
-/// not a serial device, the rate is not supported, or the connection is
-/// refused or not made in time.
+/// not a serial device, the rate is below VR815_MIN_BAUD or one the port
+/// cannot take, or the connection is refused or not made in time.
 VR815_API void* vr815_init(const char* port, int32_t baud);
 /// Closes the line and frees the handle: VR815_OK, or VR815_ERR_BAD_ARG for
 /// a null handle.

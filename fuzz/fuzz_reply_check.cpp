@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> bytes(data, data + size);
   const uint8_t carried =
       size > proto::kTagOffset ? data[proto::kTagOffset] : 0;
-  for (const proto::Command& command : proto::commands()) {
+  for (const proto::Command& command : proto::kCommands) {
     for (const uint8_t tag : {carried, proto::next_tag(carried)}) {
       std::vector<uint8_t> payload;
       const vr815::ReplyCheck r = vr815::check_reply(

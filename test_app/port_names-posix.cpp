@@ -1,4 +1,4 @@
-#include "port_names.h"
+#include "port_names-posix.h"
 
 #include <dirent.h>
 
@@ -8,6 +8,8 @@
 #include <fstream>
 #include <memory>
 #include <string>
+
+#include "port_names.h"
 
 // A POSIX machine has no COM names. The library opens COM<n> as
 // /dev/ttyS<n-1>, so each /dev/ttyS<n> is listed as COM<n+1> when a port
@@ -40,15 +42,14 @@ struct CloseDir {
 
 }  // namespace
 
-bool read_device_names(char* buffer, size_t size) {
-  static const char kSysTty[] = "/sys/class/tty";
-  const std::unique_ptr<DIR, CloseDir> dir(opendir(kSysTty));
+bool read_tty_s_names(const char* sys_class_tty, char* buffer, size_t size) {
+  const std::unique_ptr<DIR, CloseDir> dir(opendir(sys_class_tty));
   if (dir == nullptr) return false;
   size_t used = 0;
   while (const dirent* entry = readdir(dir.get())) {
     long index = 0;
     if (!is_tty_s_name(entry->d_name, &index)) continue;
-    if (!uart_present(kSysTty, entry->d_name)) continue;
+    if (!uart_present(sys_class_tty, entry->d_name)) continue;
     char name[32];
     const int len = std::snprintf(name, sizeof name, "COM%ld", index + 1);
     // Keep room for this name's zero byte and the list's closing one.
@@ -57,4 +58,8 @@ bool read_device_names(char* buffer, size_t size) {
     used += static_cast<size_t>(len) + 1;
   }
   return true;
+}
+
+bool read_device_names(char* buffer, size_t size) {
+  return read_tty_s_names("/sys/class/tty", buffer, size);
 }

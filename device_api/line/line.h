@@ -26,7 +26,8 @@ class Line {
 
   /// Drops whatever has arrived and not yet been read.
   virtual void discard_input() = 0;
-  /// Writes all len bytes within timeout_ms.
+  /// Writes all len bytes within timeout_ms, the whole call's bound however
+  /// often it waits for the line to take more.
   virtual IoResult write(const uint8_t* data, size_t len, int timeout_ms) = 0;
   /// Reads at least one and at most len bytes, waiting up to timeout_ms for
   /// the first; *got is the number read. A hang-up, or the peer closing a
@@ -40,8 +41,9 @@ constexpr int kConnectTimeoutMs = 2000;
 
 /// Opens the line by name: "socket://HOST:PORT" connects within
 /// kConnectTimeoutMs, any other name is a serial port ("COM<n>" or a device
-/// path) opened for exclusive use. The baud rate must be one a serial port
-/// takes, on a TCP line too, where it is otherwise unused. Null on failure.
+/// path) opened for exclusive use. The baud rate must be the library's
+/// lowest (VR815_MIN_BAUD) or above, and one a serial port takes, on a TCP
+/// line too, where it is otherwise unused. Null on failure.
 std::unique_ptr<Line> line_open(const char* name, int32_t baud);
 
 }  // namespace vr815

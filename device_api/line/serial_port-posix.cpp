@@ -18,8 +18,8 @@
 #include <memory>
 #include <string>
 
-#include "poll_wait-posix.h"
 #include "serial_port.h"
+#include "socket.h"
 
 namespace vr815 {
 
@@ -274,21 +274,10 @@ std::unique_ptr<Line> serial_open(const char* name, int32_t baud) {
 IoResult SerialPort::write(const uint8_t* data, size_t len, int timeout_ms) {
   if (len == 0) return IoResult::Ok;
   if (data == nullptr || !keep_settings()) return IoResult::LineError;
-  const auto deadline = deadline_after(timeout_ms);
-  size_t done = 0;
-  while (done < len) {
-    const ssize_t n = ::write(fd_, data + done, len - done);
-    if (n > 0) {
-      done += static_cast<size_t>(n);
-      continue;
-    }
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-      return IoResult::LineError;
-    }
-    const IoResult ready = wait_for(fd_, POLLOUT, deadline);
-    if (ready != IoResult::Ok) return ready;
-  }
-  return IoResult::Ok;
+  const int fd = fd_;
+  return write_all(
+      fd, data, len, deadline_after(timeout_ms),
+      [fd](const uint8_t* bytes, size_t n) { return ::write(fd, bytes, n); });
 }
 
 IoResult SerialPort::read(uint8_t* buf, size_t len, int timeout_ms,
@@ -304,15 +293,13 @@ IoResult SerialPort::read(uint8_t* buf, size_t len, int timeout_ms,
       *got = static_cast<size_t>(n);
       return IoResult::Ok;
     }
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-      return IoResult::LineError;
-    }
+    if (n < 0 && !would_block(errno)) return IoResult::LineError;
     // 0 bytes: a hung-up terminal, or an empty one whose VMIN another program
     // set to 0 since the check above.
     if (n == 0 && (hung_up(fd_) || !keep_settings())) {
       return IoResult::LineError;
     }
-    const IoResult ready = wait_for(fd_, POLLIN, deadline);
+    const IoResult ready = wait_for(fd_, Awaited::Readable, deadline);
     if (ready != IoResult::Ok) return ready;
   }
 }

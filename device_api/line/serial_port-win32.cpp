@@ -71,7 +71,8 @@ COMMTIMEOUTS read_timeouts(const COMMTIMEOUTS& current, int timeout_ms) {
   return t;
 }
 
-// A write of any length ends after timeout_ms; zero would mean no limit.
+// A write of any length ends after timeout_ms, the whole call's bound as on
+// every other line; zero would mean no limit.
 COMMTIMEOUTS write_timeouts(const COMMTIMEOUTS& current, int timeout_ms) {
   COMMTIMEOUTS t = current;
   t.WriteTotalTimeoutMultiplier = 0;

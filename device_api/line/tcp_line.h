@@ -1,6 +1,6 @@
 // A TCP connection used as a serial line, and the listening end the
 // simulated device serves on. Written once in tcp_line.cpp over the socket
-// calls of the platform, socket-posix.h or socket-win32.h.
+// calls of the platform (socket.h).
 #ifndef VR815_TCP_LINE_H
 #define VR815_TCP_LINE_H
 

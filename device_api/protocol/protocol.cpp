@@ -48,7 +48,7 @@ bool append_frame(std::vector<uint8_t>& out, uint8_t marker, uint8_t command,
                   uint8_t tag) {
   if (len > kMaxPayload || (payload == nullptr && len != 0)) return false;
   const size_t start = out.size();
-  out.reserve(start + kHeaderSize + len + kCrcSize);
+  out.reserve(start + frame_size(len));
   out.push_back(marker);
   out.push_back(command);
   put_u16(out, param);
@@ -80,7 +80,7 @@ ParseResult parse_frame(const uint8_t* buf, size_t len, uint8_t marker,
   if (buf[0] != marker) return {Parse::Bad, 1};
   if (len < kHeaderSize) return {Parse::Incomplete, kHeaderSize};
   const size_t payload_len = buf[4];
-  const size_t total = kHeaderSize + payload_len + kCrcSize;
+  const size_t total = frame_size(payload_len);
   if (len < total) return {Parse::Incomplete, total};
   const size_t body = total - kCrcSize;
   if (crc16(buf, body) != get_u16(buf + body)) return {Parse::Bad, 1};
@@ -130,30 +130,15 @@ std::vector<uint32_t> payload_words(const std::vector<uint8_t>& payload) {
   return words;
 }
 
-const std::vector<Command>& commands() {
-  static const std::vector<Command> kCommands = {
-      {kSetTrigger, "SET_TRIGGER", 0, 0},
-      {kSetTrigFreq, "SET_TRIG_FREQ", 4, 0},
-      {kSetChannel, "SET_CHANNEL", 0, 0},
-      {kSetGlobalOutput, "SET_GLOBAL_OUTPUT", 0, 0},
-      {kSetDelay, "SET_DELAY", 8, 0},
-      {kSetPulseWidth, "SET_PULSE_WIDTH", 8, 0},
-      {kSoftwareTrig, "SOFTWARE_TRIG", 0, 0},
-      {kReadTemp, "READ_TEMP", 0, 4},
-      {kReadTiming, "READ_TIMING", 0, kTimingWords * 4},
-  };
-  return kCommands;
-}
-
 const Command* find_command(uint8_t code) {
-  for (const Command& c : commands()) {
+  for (const Command& c : kCommands) {
     if (c.code == code) return &c;
   }
   return nullptr;
 }
 
 const Command* find_command(std::string_view name) {
-  for (const Command& c : commands()) {
+  for (const Command& c : kCommands) {
     if (name == c.name) return &c;
   }
   return nullptr;

@@ -23,7 +23,15 @@ constexpr size_t kTagOffset = 5;
 constexpr size_t kCrcSize = 2;
 /// The payload length is one byte.
 constexpr size_t kMaxPayload = 255;
-constexpr size_t kMaxFrame = kHeaderSize + kMaxPayload + kCrcSize;
+
+/// Bytes of a frame that carries payload_len bytes.
+constexpr size_t frame_size(size_t payload_len) {
+  return kHeaderSize + payload_len + kCrcSize;
+}
+constexpr size_t kMaxFrame = frame_size(kMaxPayload);
+
+/// Bits a byte takes on the line, 8N1: a start bit, 8 data bits, a stop bit.
+constexpr int kBitsPerByte = 10;
 
 /// CRC-16/CCITT-FALSE (polynomial 0x1021, initial value 0xFFFF).
 uint16_t crc16(const uint8_t* data, size_t len);
@@ -90,8 +98,8 @@ constexpr uint8_t kSoftwareTrig = 0x14;
 constexpr uint8_t kReadTemp = 0x93;
 constexpr uint8_t kReadTiming = 0xC1;
 
-/// The protocol's commands, with the payload lengths in bytes that a request
-/// carries and that a successful reply carries.
+/// A command of the protocol, with the payload lengths in bytes that a
+/// request carries and that a successful reply carries.
 struct Command {
   uint8_t code;
   const char* name;
@@ -101,7 +109,6 @@ struct Command {
 
 const Command* find_command(uint8_t code);
 const Command* find_command(std::string_view name);
-const std::vector<Command>& commands();
 
 /// Device status values of the simulated device and their meaning; a real
 /// device's other non-zero statuses pass through the library unchanged.
@@ -121,6 +128,31 @@ enum TimingWord : size_t {
   kChannelEnable,  ///< 1 when the channel's output is on
   kTimingWords
 };
+
+/// The protocol's commands.
+inline constexpr Command kCommands[] = {
+    {kSetTrigger, "SET_TRIGGER", 0, 0},
+    {kSetTrigFreq, "SET_TRIG_FREQ", 4, 0},
+    {kSetChannel, "SET_CHANNEL", 0, 0},
+    {kSetGlobalOutput, "SET_GLOBAL_OUTPUT", 0, 0},
+    {kSetDelay, "SET_DELAY", 8, 0},
+    {kSetPulseWidth, "SET_PULSE_WIDTH", 8, 0},
+    {kSoftwareTrig, "SOFTWARE_TRIG", 0, 0},
+    {kReadTemp, "READ_TEMP", 0, 4},
+    {kReadTiming, "READ_TIMING", 0, kTimingWords * 4},
+};
+
+/// Bytes of the longest exchange of the table: a command's request and its
+/// successful reply.
+constexpr size_t longest_exchange_bytes() {
+  size_t longest = 0;
+  for (const Command& c : kCommands) {
+    const size_t bytes =
+        frame_size(c.request_bytes) + frame_size(c.reply_bytes);
+    if (bytes > longest) longest = bytes;
+  }
+  return longest;
+}
 
 /// Output channels, numbered 1 to kChannels.
 constexpr uint8_t kChannels = 4;

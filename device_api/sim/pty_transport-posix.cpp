@@ -2,7 +2,6 @@
 // opens the other side, whose path is the name told.
 #include <errno.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "socket.h"
 #include "transport.h"
 
 namespace vr815::sim {
@@ -34,32 +34,27 @@ class PtyTransport : public Transport {
                    size_t* got) override {
     *got = 0;
     if (master_ < 0) return wait_on_dead_line(timeout_ms);
-    pollfd p{master_, POLLIN, 0};
-    const int r = poll(&p, 1, timeout_ms);
-    if (r <= 0) return IoResult::Timeout;  // EINTR: a stop signal
-    const ssize_t n = read(master_, buf, len);
-    if (n > 0) {
-      *got = static_cast<size_t>(n);
-      return IoResult::Ok;
+    const IoResult ready =
+        wait_for(master_, Awaited::Readable, deadline_after(timeout_ms));
+    if (ready == IoResult::Timeout) return ready;
+    if (ready == IoResult::Ok) {
+      const ssize_t n = read(master_, buf, len);
+      if (n > 0) {
+        *got = static_cast<size_t>(n);
+        return IoResult::Ok;
+      }
+      if (n < 0 && would_block(errno)) return IoResult::Timeout;
     }
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return IoResult::Timeout;
     hang_up();  // the terminal is gone
     return IoResult::LineError;
   }
 
   IoResult send(const uint8_t* data, size_t len, int timeout_ms) override {
-    size_t done = 0;
-    while (master_ >= 0 && done < len) {
-      const ssize_t n = write(master_, data + done, len - done);
-      if (n > 0) {
-        done += static_cast<size_t>(n);
-        continue;
-      }
-      if (n < 0 && errno != EAGAIN && errno != EINTR) break;
-      pollfd p{master_, POLLOUT, 0};
-      if (poll(&p, 1, timeout_ms) <= 0) return IoResult::Timeout;
-    }
-    return done == len ? IoResult::Ok : IoResult::LineError;
+    if (master_ < 0) return IoResult::LineError;
+    const int fd = master_;
+    return write_all(
+        fd, data, len, deadline_after(timeout_ms),
+        [fd](const uint8_t* bytes, size_t n) { return write(fd, bytes, n); });
   }
 
   void hang_up() override {

@@ -1,7 +1,9 @@
 // The library as the harness uses it, against vr815-sim on each kind of
-// line: a pseudo-terminal and TCP.
+// line, a pseudo-terminal and TCP, and against a device the test plays.
+#include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -10,14 +12,18 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "VR815_DLL.h"
 #include "frame_check_table.h"
+#include "protocol.h"
 #include "sim_process.h"
 #include "test_clock.h"
 
 namespace {
+
+namespace proto = vr815::protocol;
 
 using vr815::test::Clock;
 using vr815::test::frame_row;
@@ -251,6 +257,97 @@ TEST(LibraryOverPty, WireTriggerModeWithoutALibraryModeIsABadReply) {
   EXPECT_EQ(t.mode, -1);
   EXPECT_EQ(t.hz, -1.0);
   vr815_close(h);
+}
+
+/// A device the test plays itself, at the far end of a pseudo-terminal of
+/// its own: nothing reads the line but answer.
+class PlayedDevice {
+ public:
+  PlayedDevice() : fd_(posix_openpt(O_RDWR | O_NOCTTY)) {
+    if (fd_ >= 0 && grantpt(fd_) == 0 && unlockpt(fd_) == 0) {
+      name_ = ptsname(fd_);
+    }
+  }
+  PlayedDevice(const PlayedDevice&) = delete;
+  PlayedDevice& operator=(const PlayedDevice&) = delete;
+  ~PlayedDevice() {
+    if (fd_ >= 0) close(fd_);
+  }
+
+  /// The line's name, for vr815_init.
+  const std::string& name() const { return name_; }
+
+  /// Reads the next request, waiting up to a second for each of its bytes,
+  /// and answers it with the words under its command and tag.
+  void answer(const std::vector<uint32_t>& words) {
+    std::vector<uint8_t> got;
+    proto::Frame request;
+    while (proto::parse_frame(got.data(), got.size(), proto::kRequestMarker,
+                              &request)
+               .outcome != proto::Parse::Complete) {
+      pollfd p{fd_, POLLIN, 0};
+      uint8_t byte = 0;
+      if (poll(&p, 1, 1000) != 1 || read(fd_, &byte, 1) != 1) return;
+      got.push_back(byte);
+    }
+    std::vector<uint8_t> reply;
+    proto::append_frame_words(reply, proto::kReplyMarker, request.command, 0,
+                              words, request.tag);
+    ASSERT_EQ(write(fd_, reply.data(), reply.size()),
+              static_cast<ssize_t>(reply.size()));
+  }
+
+ private:
+  int fd_;
+  std::string name_;
+};
+
+TEST(LibraryOnAPlayedDevice, TimingWithAPeriodOfZeroTicksIsABadReply) {
+  PlayedDevice device;
+  void* h = vr815_init(device.name().c_str(), 115200);
+  ASSERT_NE(h, nullptr) << device.name();
+  const struct {
+    uint32_t period_ticks;
+    int32_t status;
+    double hz;
+  } cases[] = {{250000, VR815_OK, 1000.0}, {0, VR815_ERR_BAD_REPLY, -1.0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.period_ticks);
+    std::thread answer([&] {
+      device.answer({0, 0, 0, 0, 0, c.period_ticks, 0});
+    });
+    Timing t;
+    EXPECT_EQ(read_timing(h, &t), c.status);
+    EXPECT_EQ(t.hz, c.hz);
+    answer.join();
+  }
+  vr815_close(h);
+}
+
+TEST(LibraryOnAPlayedDevice, RequestTheLineDoesNotTakeTimesOutAtTheWriteBound) {
+  PlayedDevice device;
+  // Another program fills the line; it opens before the library, so that
+  // the exclusive mode lets it.
+  const int other = open(device.name().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(other, 0) << device.name();
+  void* h = vr815_init(device.name().c_str(), 115200);
+  ASSERT_NE(h, nullptr);
+  // The kernel goes on moving what the line holds to the far end's buffer
+  // for a while after it first refuses more: fill until it stays full.
+  const uint8_t filler[256] = {};
+  pollfd room{other, POLLOUT, 0};
+  do {
+    while (write(other, filler, sizeof filler) > 0) {
+    }
+    ASSERT_EQ(errno, EAGAIN);
+  } while (poll(&room, 1, 100) == 1);
+  const auto start = Clock::now();
+  EXPECT_EQ(vr815_software_trigger(h), VR815_ERR_TIMEOUT);
+  const int64_t took = ms_since(start);
+  EXPECT_GE(took, VR815_WRITE_TIMEOUT_MS - 5);
+  EXPECT_LE(took, VR815_WRITE_TIMEOUT_MS + kSlackMs);
+  vr815_close(h);
+  close(other);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, LibraryOverLine, testing::ValuesIn(kLineKinds),

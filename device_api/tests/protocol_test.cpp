@@ -78,4 +78,33 @@ TEST(ParseFrame, WaitsForTheWholeFrameAndNeverReadsPastTheBytesGiven) {
             (std::vector<uint32_t>{1000, 0}));
 }
 
+TEST(Units, CountsReadBackAsWholeNsRoundedDown) {
+  const struct {
+    uint64_t counts;
+    int64_t ns;
+  } cases[] = {{0, 0}, {99, 0}, {1000, 10}, {1099, 10}, {10000, 100}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(proto::ns_from_counts(c.counts), c.ns) << c.counts;
+  }
+}
+
+TEST(TriggerModes, LibraryModesGoOutAsWireModes013AndWireMode2HasNone) {
+  const struct {
+    int32_t api;
+    uint16_t wire;
+  } modes[] = {{0, 0}, {1, 1}, {2, 3}};
+  for (const auto& m : modes) {
+    uint16_t wire = 99;
+    EXPECT_TRUE(proto::wire_trigger_mode(m.api, &wire));
+    EXPECT_EQ(wire, m.wire);
+    int32_t api = -1;
+    EXPECT_TRUE(proto::api_trigger_mode(m.wire, &api));
+    EXPECT_EQ(api, m.api);
+  }
+  int32_t api = -1;
+  EXPECT_FALSE(proto::api_trigger_mode(2, &api));
+  uint16_t wire = 99;
+  EXPECT_FALSE(proto::wire_trigger_mode(3, &wire));
+}
+
 }  // namespace

@@ -1,6 +1,6 @@
-// The line while other programs have the terminal open too: they change its
-// settings, open it without the lock, leave again; a hang-up still ends the
-// call at once.
+// The line while other programs have the terminal open too: they leave it
+// with other settings, change them, open it without the lock, leave again;
+// a hang-up still ends the call at once.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -112,6 +112,36 @@ TEST(SharedLine, SettingsChangedByAnotherProgramDoNotBreakTheCalls) {
     ASSERT_TRUE(change_settings(line.other, c.change));
     expect_calls_work(line.handle);
   }
+}
+
+TEST(SharedLine, OpenSetsRaw8N1AtTheRateWhateverTheLineWasLeftAs) {
+  // Left cooked, 7E2 with flow control, waiting on the modem lines, at
+  // another speed: as a terminal program may leave a port.
+  SimProcess sim;
+  const int other = open(sim.port().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(other, 0) << sim.port();
+  ASSERT_TRUE(change_settings(other, [](termios* t) {
+    t->c_iflag |= ICRNL | ISTRIP | IXON | IXOFF;
+    t->c_oflag |= OPOST | ONLCR;
+    t->c_lflag |= ICANON | ECHO | ISIG | IEXTEN;
+    t->c_cflag &= ~static_cast<tcflag_t>(CSIZE | CLOCAL);
+    t->c_cflag |= CS7 | PARENB | CSTOPB | CRTSCTS;
+    cfsetspeed(t, B1200);
+  }));
+  void* h = vr815_init(sim.port().c_str(), 9600);
+  ASSERT_NE(h, nullptr);
+  termios t{};
+  ASSERT_EQ(tcgetattr(other, &t), 0);
+  EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+  EXPECT_NE(t.c_cflag & CLOCAL, 0u);
+  EXPECT_EQ(t.c_iflag & (ICRNL | ISTRIP | IXON | IXOFF), 0u);
+  EXPECT_EQ(t.c_oflag & OPOST, 0u);
+  EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+  EXPECT_EQ(cfgetispeed(&t), static_cast<speed_t>(B9600));
+  EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B9600));
+  vr815_close(h);
+  close(other);
 }
 
 TEST(SharedLine, OpenerWithoutTheLockMayHoldTheLineAndLeave) {

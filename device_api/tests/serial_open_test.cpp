@@ -82,10 +82,11 @@ TEST(PortOpen, OpensNothingThatIsNotALine) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const fs::path null_link = dir.path / "null-link";
   fs::create_symlink("/dev/null", null_link);
-  const struct {
+  struct Case {
     fs::path port;
     fs::path node;  ///< the file the port names; empty when there is none
-  } cases[] = {
+  };
+  std::vector<Case> cases = {
       {file, file},
       {dir.path, dir.path},
       {fifo, fifo},
@@ -95,6 +96,11 @@ TEST(PortOpen, OpensNothingThatIsNotALine) {
       {null_link, "/dev/null"},
       {dir.path / "missing", {}},
   };
+  // The machine's own terminals, and a block device, where it has them.
+  for (const char* node :
+       {"/dev/tty", "/dev/console", "/dev/tty0", "/dev/tty1", "/dev/loop0"}) {
+    if (fs::exists(node)) cases.push_back({node, node});
+  }
   OpenWatch watch;
   for (const auto& c : cases) {
     if (!c.node.empty()) {
@@ -160,6 +166,21 @@ TEST(PortOpen, RefusesRatesTheSystemCannotSet) {
   }
 }
 
+TEST(PortOpen, RefusesRatesBelowTheLowestAtWhichTheBoundsHold) {
+  SimProcess sim;
+  ASSERT_FALSE(sim.port().empty());
+  // Rates the system can set, below the lowest.
+  for (const int32_t baud : {50, 1200, 2400}) {
+    EXPECT_EQ(vr815_init(sim.port().c_str(), baud), nullptr) << baud;
+  }
+  // The first standard rate above it, and the fastest ones.
+  for (const int32_t baud : {4800, 460800, 921600}) {
+    void* h = vr815_init(sim.port().c_str(), baud);
+    EXPECT_NE(h, nullptr) << baud;
+    vr815_close(h);
+  }
+}
+
 TEST(PortOpen, SecondOpenOfAPortInUseFails) {
   SimProcess sim;
   ASSERT_FALSE(sim.port().empty());
@@ -172,6 +193,13 @@ TEST(PortOpen, SecondOpenOfAPortInUseFails) {
   void* again = vr815_init(sim.port().c_str(), 115200);
   EXPECT_NE(again, nullptr);
   vr815_close(again);
+}
+
+TEST(DeviceCalls, FailureCodesAreTheDocumentedNumbers) {
+  EXPECT_EQ(VR815_ERR_TIMEOUT, -100001);
+  EXPECT_EQ(VR815_ERR_BAD_REPLY, -100002);
+  EXPECT_EQ(VR815_ERR_LINE, -100003);
+  EXPECT_EQ(VR815_ERR_BAD_ARG, -100004);
 }
 
 TEST(DeviceCalls, NullHandleIsABadArgument) {

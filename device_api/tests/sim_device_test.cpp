@@ -52,6 +52,8 @@ TEST(SimDevice, RefusesWhatTheDeviceCannotTakeAndKeepsItsState) {
       {"delay one word", request(0x08, 1, {1}), proto::kStatusBadLength},
       {"width channel 0", request(0x09, 0, {1, 0}), proto::kStatusBadParameter},
       {"trigger with data", request(0x14, 0, {1}), proto::kStatusBadLength},
+      {"trigger parameter 1", request(0x14, 1), proto::kStatusBadParameter},
+      {"freq parameter 1", request(0x05, 1, {1}), proto::kStatusBadParameter},
       {"second sensor", request(0x93, 1), proto::kStatusBadParameter},
       {"timing channel 5", request(0xC1, 5), proto::kStatusBadParameter},
   };
@@ -67,7 +69,7 @@ TEST(SimDevice, RefusesWhatTheDeviceCannotTakeAndKeepsItsState) {
 }
 
 TEST(SimDevice, AnswersEveryCommandOfTheProtocolWithItsReplyLength) {
-  for (const proto::Command& c : proto::commands()) {
+  for (const proto::Command& c : proto::kCommands) {
     SCOPED_TRACE(c.name);
     proto::Frame f;
     f.marker = proto::kRequestMarker;
@@ -80,6 +82,16 @@ TEST(SimDevice, AnswersEveryCommandOfTheProtocolWithItsReplyLength) {
       EXPECT_EQ(a.words.size() * 4, c.reply_bytes);
     }
   }
+}
+
+TEST(SimDevice, PowersOnWithEveryChannelAndTheOutputsOff) {
+  sim::DeviceState s;
+  for (uint16_t channel = 1; channel <= proto::kChannels; ++channel) {
+    EXPECT_EQ(sim::answer_request(s, request(0xC1, channel), {}).words,
+              (Words{0, 0, 0, 0, 0, 250000, 0}))
+        << channel;
+  }
+  EXPECT_FALSE(s.global_output);
 }
 
 TEST(SimDevice, KeepsTheSettingsItIsGiven) {

@@ -132,7 +132,7 @@ TEST(TcpOpen, NoConnectionWithinTheBoundIsNull) {
 TEST(TcpOpen, RateIsCheckedAsForASerialPort) {
   SimProcess sim({"--listen", "0"});
   ASSERT_FALSE(sim.port().empty());
-  for (const int32_t baud : {0, -9600, 12345}) {
+  for (const int32_t baud : {0, -9600, 12345, 2400}) {
     EXPECT_EQ(vr815_init(sim.port().c_str(), baud), nullptr) << baud;
   }
   void* h = vr815_init(sim.port().c_str(), 9600);
