@@ -1,6 +1,5 @@
 #include "sim_session.h"
 
-#include <algorithm>
 #include <iterator>
 
 #include "protocol.h"
@@ -11,18 +10,6 @@ namespace proto = vr815::protocol;
 
 namespace {
 
-/// Bits a character takes on the line: start, 8 data, stop.
-constexpr uint64_t kBitsPerCharacter = 10;
-
-uint64_t inter_byte_timeout_ms(const Options& options) {
-  if (options.line != Options::Line::Port || options.baud <= 0) {
-    return kInterByteTimeoutMs;
-  }
-  const uint64_t ten_characters_ms =
-      10 * kBitsPerCharacter * 1000 / static_cast<uint64_t>(options.baud) + 1;
-  return std::max(kInterByteTimeoutMs, ten_characters_ms);
-}
-
 int answer_delay_ms(const Options& options, uint64_t frame) {
   const auto late = options.late_ms.find(frame);
   return options.delay_ms + (late == options.late_ms.end() ? 0 : late->second);
@@ -32,7 +19,6 @@ int answer_delay_ms(const Options& options, uint64_t frame) {
 
 Session new_session(const Options& options) {
   Session s;
-  s.inter_byte_timeout_ms = inter_byte_timeout_ms(options);
   s.device.milli_celsius = options.milli_celsius;
   s.hung_up = options.hangup_after == uint64_t{0};
   return s;
@@ -57,7 +43,7 @@ std::vector<Event> take_bytes(Session& session, const Options& options,
   std::vector<Event> events;
   if (session.hung_up) return events;
   std::vector<uint8_t>& buf = session.pending;
-  if (now_ms - session.last_byte_ms > session.inter_byte_timeout_ms) {
+  if (now_ms - session.last_byte_ms > kInterByteTimeoutMs) {
     buf.clear();
   }
   session.last_byte_ms = now_ms;

@@ -13,8 +13,9 @@
 namespace vr815::sim {
 
 /// A frame whose bytes stop coming for longer than this is dropped, as a
-/// device's receiver resets after a gap in the middle of a frame; on a slow
-/// serial port the gap is ten character times when that is longer.
+/// device's receiver resets after a gap in the middle of a frame. A host
+/// writes a whole frame at once, so on any line its bytes follow each other
+/// within a character time, 3.4 ms at the lowest rate (VR815_MIN_BAUD).
 constexpr uint64_t kInterByteTimeoutMs = 100;
 
 /// Bytes --noise sends before each answer; none of them is a reply marker.
@@ -24,8 +25,7 @@ struct Session {
   DeviceState device;
   std::vector<uint8_t> pending;  ///< received bytes not yet a whole frame
   uint64_t last_byte_ms = 0;     ///< when the last byte came
-  uint64_t inter_byte_timeout_ms = kInterByteTimeoutMs;
-  uint64_t frames = 0;  ///< whole request frames received
+  uint64_t frames = 0;           ///< whole request frames received
   bool hung_up = false;
 };
 
@@ -37,8 +37,7 @@ struct Event {
   bool hang_up = false;         ///< close the line instead of answering
 };
 
-/// The session at power-on, with the options' temperature and the line's
-/// inter-byte timeout.
+/// The session at power-on, with the options' temperature.
 Session new_session(const Options& options);
 
 /// Takes bytes received from the line at now_ms (a steady clock in ms) and
