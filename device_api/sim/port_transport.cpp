@@ -41,7 +41,7 @@ OpenedTransport open_port_transport(const Options& options) {
   opened.name = options.port;
   std::unique_ptr<Line> line;
   // Down from the start: the device never takes its end of the line.
-  if (options.hangup_after != uint64_t{0}) {
+  if (options.settings.hangup_after != uint64_t{0}) {
     line = line_open(options.port.c_str(), options.baud);
     if (line == nullptr) {
       opened.error = "cannot open serial port '" + options.port + "'";

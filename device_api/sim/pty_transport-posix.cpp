@@ -98,7 +98,7 @@ OpenedTransport open_pty_transport(const Options& options) {
   }
   opened.transport = std::move(pty);
   // Down from the start: the terminal is gone before its path is told.
-  if (options.hangup_after == uint64_t{0}) opened.transport->hang_up();
+  if (options.settings.hangup_after == uint64_t{0}) opened.transport->hang_up();
   return opened;
 }
 

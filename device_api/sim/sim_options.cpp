@@ -105,9 +105,9 @@ struct OptionRow {
   bool takes_rest = false;
 };
 
-template <bool Options::*Flag>
-bool set_flag(ParsedOptions& p, const std::string&) {
-  p.options.*Flag = true;
+template <bool DeviceSettings::*Flag>
+bool set_fault(ParsedOptions& p, const std::string&) {
+  p.options.settings.*Flag = true;
   return true;
 }
 
@@ -135,7 +135,10 @@ const OptionRow kOptions[] = {
        return set_line(p, Options::Line::Listen, v);
      }},
     {"--once", nullptr, "with --listen: exit when the first host\nleaves",
-     set_flag<&Options::once>},
+     [](ParsedOptions& p, const std::string&) {
+       p.options.once = true;
+       return true;
+     }},
     {"--port", "NAME",
      "act as the device on an existing serial\n"
      "port (COM name or device path); prints NAME",
@@ -150,29 +153,29 @@ const OptionRow kOptions[] = {
     {"--silent", nullptr,
      "read every frame, never answer: each call\n"
      "after the open times out (-100001)",
-     set_flag<&Options::silent>},
+     set_fault<&DeviceSettings::silent>},
     {"--fail", "NAME=CODE",
      "answer command NAME (e.g. SET_DELAY) with\n"
      "device status CODE (-32768..32767, not 0),\n"
      "which that call returns; repeatable",
      [](ParsedOptions& p, const std::string& v) {
-       return fail_entry(v, &p.options.fails);
+       return fail_entry(v, &p.options.settings.fails);
      }},
     {"--corrupt", nullptr,
      "every answer carries a bad checksum: each\n"
      "call fails with a bad reply (-100002)",
-     set_flag<&Options::corrupt>},
+     set_fault<&DeviceSettings::corrupt>},
     {"--noise", nullptr,
      "send a few bytes of noise before each\n"
      "answer: each call fails with a bad reply\n"
      "(-100002)",
-     set_flag<&Options::noise>},
+     set_fault<&DeviceSettings::noise>},
     {"--delay-ms", "N",
      "answer N ms after the request (0..60000);\n"
      "beyond the reply timeout each call times\n"
      "out (-100001)",
      [](ParsedOptions& p, const std::string& v) {
-       return whole_number_as(v, 0, kMaxDelayMs, &p.options.delay_ms);
+       return whole_number_as(v, 0, kMaxDelayMs, &p.options.settings.delay_ms);
      }},
     {"--late", "N=MS",
      "answer frame N (counted from 1) MS ms later\n"
@@ -180,7 +183,7 @@ const OptionRow kOptions[] = {
      "reply can come during a later call, which\n"
      "drops it; repeatable",
      [](ParsedOptions& p, const std::string& v) {
-       return late_entry(v, &p.options.late_ms);
+       return late_entry(v, &p.options.settings.late_ms);
      }},
     {"--hangup-after", "N",
      "close the line when frame N arrives,\n"
@@ -192,14 +195,14 @@ const OptionRow kOptions[] = {
        uint64_t n = 0;
        const bool good =
            whole_number_as(v, 0, std::numeric_limits<int32_t>::max(), &n);
-       p.options.hangup_after = n;
+       p.options.settings.hangup_after = n;
        return good;
      }},
     {"--temperature", "C", "temperature to report (default 25.5)",
      [](ParsedOptions& p, const std::string& v) {
        double c = 0.0;
        const bool good = celsius(v, &c);
-       p.options.milli_celsius = static_cast<int32_t>(
+       p.options.settings.milli_celsius = static_cast<int32_t>(
            std::lround(c * protocol::kMilliCelsiusPerCelsius));
        return good;
      }},

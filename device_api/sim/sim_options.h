@@ -3,28 +3,16 @@
 #define VR815_SIM_OPTIONS_H
 
 #include <cstdint>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "device_state.h"
+#include "sim_session.h"
 
 namespace vr815::sim {
 
 struct Options {
-  bool silent = false;
-  bool corrupt = false;
-  bool noise = false;
-  FailTable fails;
-  /// The line closes when this frame arrives, unanswered; 0: the line is
-  /// down from the start; empty: never.
-  std::optional<uint64_t> hangup_after;
-  int32_t milli_celsius = protocol::kPowerOnMilliCelsius;
-  int delay_ms = 0;
-  /// Frame number -> how much later than delay_ms its answer goes out.
-  std::map<uint64_t, int> late_ms;
-  std::string log_path;  ///< empty: no log
+  DeviceSettings settings;  ///< how the device answers, for its session
+  std::string log_path;     ///< empty: no log
   /// Where the device is reached: a pseudo-terminal of its own, a TCP port
   /// it listens on, or an existing serial port.
   enum class Line { Pty, Listen, Port } line = Line::Pty;

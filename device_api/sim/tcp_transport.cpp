@@ -72,7 +72,7 @@ OpenedTransport open_tcp_transport(const Options& options) {
   }
   opened.name = socket_name(bound);
   opened.transport = std::make_unique<TcpTransport>(std::move(listener));
-  if (options.hangup_after == uint64_t{0}) opened.transport->hang_up();
+  if (options.settings.hangup_after == uint64_t{0}) opened.transport->hang_up();
   return opened;
 }
 

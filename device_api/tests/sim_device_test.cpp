@@ -127,8 +127,8 @@ TEST(SimDevice, ForcedFailureAnswersItsStatusAndChangesNothing) {
 }
 
 TEST(SimSession, FindsFramesAmongNoiseAndAcrossReads) {
-  const sim::Options options;
-  sim::Session s = sim::new_session(options);
+  const sim::DeviceSettings settings;
+  sim::Session s = sim::new_session(settings);
   const Bytes temp = request_bytes(0x93, 0);
   Bytes broken = request_bytes(0x14, 0);
   broken.back() ^= 0x01;
@@ -138,14 +138,14 @@ TEST(SimSession, FindsFramesAmongNoiseAndAcrossReads) {
   line.insert(line.end(), temp.begin(), temp.begin() + 3);
 
   std::vector<sim::Event> events =
-      sim::take_bytes(s, options, line.data(), line.size(), 0);
+      sim::take_bytes(s, line.data(), line.size(), 0);
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0].log_line, proto::hex_text(temp.data(), temp.size()));
   EXPECT_EQ(events[0].answer,
-            sim::answer_bytes(0x93, 0, {proto::kStatusOk, {25500}}, options));
+            sim::answer_bytes(0x93, 0, {proto::kStatusOk, {25500}}, settings));
   EXPECT_EQ(s.device.software_triggers, 0u);
 
-  events = sim::take_bytes(s, options, temp.data() + 3, temp.size() - 3, 0);
+  events = sim::take_bytes(s, temp.data() + 3, temp.size() - 3, 0);
   ASSERT_EQ(events.size(), 1u);
   EXPECT_FALSE(events[0].answer.empty());
   EXPECT_EQ(s.frames, 2u);
@@ -161,12 +161,13 @@ TEST(SimSession, DropsAPartialFrameAfterAGapSoTheNextRequestIsAnswered) {
   for (const auto& args : std::vector<std::vector<std::string>>{
            {}, {"--port", "COM7", "--baud", "115200"}}) {
     SCOPED_TRACE(args.empty() ? "a pseudo-terminal" : "a serial port");
-    const sim::Options options = sim::parse_options(args).options;
+    const sim::DeviceSettings settings =
+        sim::parse_options(args).options.settings;
     const auto answers_after = [&](uint64_t gap_ms) {
-      sim::Session s = sim::new_session(options);
-      EXPECT_TRUE(sim::take_bytes(s, options, cut.data(), 6, 1000).empty());
+      sim::Session s = sim::new_session(settings);
+      EXPECT_TRUE(sim::take_bytes(s, cut.data(), 6, 1000).empty());
       const auto events =
-          sim::take_bytes(s, options, temp.data(), temp.size(), 1000 + gap_ms);
+          sim::take_bytes(s, temp.data(), temp.size(), 1000 + gap_ms);
       return events.size() == 1 && !events[0].answer.empty();
     };
     EXPECT_TRUE(answers_after(sim::kInterByteTimeoutMs + 1));
@@ -178,13 +179,13 @@ TEST(SimSession, FaultOptionsShapeTheAnswer) {
   const Bytes req = request_bytes(0x93, 0);
   Bytes plain;
   proto::append_frame_words(plain, proto::kReplyMarker, 0x93, 0, {25500});
-  const auto answer_with = [&](const sim::Options& o) {
+  const auto answer_with = [&](const sim::DeviceSettings& o) {
     sim::Session s = sim::new_session(o);
-    const auto events = sim::take_bytes(s, o, req.data(), req.size(), 0);
+    const auto events = sim::take_bytes(s, req.data(), req.size(), 0);
     return events.size() == 1 ? events[0].answer : Bytes{0xDE, 0xAD};
   };
 
-  sim::Options o;
+  sim::DeviceSettings o;
   EXPECT_EQ(answer_with(o), plain);
   o.silent = true;
   EXPECT_EQ(answer_with(o), Bytes{});
@@ -202,7 +203,7 @@ TEST(SimSession, FaultOptionsShapeTheAnswer) {
 }
 
 TEST(SimSession, EchoesTheTagAndHoldsBackTheAnswersItIsToldTo) {
-  sim::Options o;
+  sim::DeviceSettings o;
   o.delay_ms = 20;
   o.late_ms = {{2, 400}, {3, 0}};
   o.fails = {{0x09, -7}};
@@ -223,7 +224,7 @@ TEST(SimSession, EchoesTheTagAndHoldsBackTheAnswersItIsToldTo) {
     const uint8_t tag = f.request[proto::kTagOffset];
     SCOPED_TRACE(static_cast<int>(tag));
     const auto events =
-        sim::take_bytes(s, o, f.request.data(), f.request.size(), 0);
+        sim::take_bytes(s, f.request.data(), f.request.size(), 0);
     ASSERT_EQ(events.size(), 1u);
     Bytes reply;
     proto::append_frame_words(reply, proto::kReplyMarker, f.command,
@@ -237,25 +238,25 @@ TEST(SimSession, EchoesTheTagAndHoldsBackTheAnswersItIsToldTo) {
 }
 
 TEST(SimSession, HangsUpOnTheNthFrameWithoutAnsweringIt) {
-  sim::Options o;
+  sim::DeviceSettings o;
   o.hangup_after = 2;
   sim::Session s = sim::new_session(o);
   Bytes line = request_bytes(0x93, 0);
   const Bytes more = line;
   line.insert(line.end(), more.begin(), more.end());
   line.insert(line.end(), more.begin(), more.end());
-  const auto events = sim::take_bytes(s, o, line.data(), line.size(), 0);
+  const auto events = sim::take_bytes(s, line.data(), line.size(), 0);
   ASSERT_EQ(events.size(), 2u);
   EXPECT_FALSE(events[0].hang_up);
   EXPECT_FALSE(events[0].answer.empty());
   EXPECT_TRUE(events[1].hang_up);
   EXPECT_TRUE(events[1].answer.empty());
-  EXPECT_TRUE(sim::take_bytes(s, o, more.data(), more.size(), 0).empty());
+  EXPECT_TRUE(sim::take_bytes(s, more.data(), more.size(), 0).empty());
 
   // 0: down from the start, no frame is taken at all.
   o.hangup_after = 0;
   sim::Session down = sim::new_session(o);
-  EXPECT_TRUE(sim::take_bytes(down, o, line.data(), line.size(), 0).empty());
+  EXPECT_TRUE(sim::take_bytes(down, line.data(), line.size(), 0).empty());
   EXPECT_EQ(down.frames, 0u);
 }
 
@@ -284,20 +285,21 @@ TEST(SimOptions, ReadsEveryOption) {
                                                    "--late",
                                                    "2=60000"});
   ASSERT_EQ(p.outcome, sim::ParseOutcome::Run) << p.error;
-  const sim::Options& o = p.options;
+  const sim::DeviceSettings& o = p.options.settings;
   EXPECT_TRUE(o.silent && o.corrupt && o.noise);
   EXPECT_EQ(o.fails, (sim::FailTable{{0x08, 9}, {0x93, -32768}}));
   EXPECT_EQ(o.hangup_after, 3u);
   EXPECT_EQ(o.milli_celsius, -12500);
   EXPECT_EQ(o.delay_ms, 350);
-  EXPECT_EQ(o.log_path, "frames.log");
+  EXPECT_EQ(p.options.log_path, "frames.log");
   EXPECT_EQ(o.late_ms, (std::map<uint64_t, int>{{2, 60000}, {7, 0}}));
 
-  const sim::Options defaults = sim::parse_options({}).options;
+  const sim::DeviceSettings defaults = sim::parse_options({}).options.settings;
   EXPECT_EQ(defaults.milli_celsius, 25500);
   EXPECT_FALSE(defaults.hangup_after.has_value());
-  EXPECT_EQ(sim::parse_options({"--hangup-after", "0"}).options.hangup_after,
-            uint64_t{0});
+  EXPECT_EQ(
+      sim::parse_options({"--hangup-after", "0"}).options.settings.hangup_after,
+      uint64_t{0});
   EXPECT_EQ(sim::parse_options({"--delay-ms", "1", "--help"}).outcome,
             sim::ParseOutcome::Help);
   EXPECT_EQ(sim::parse_options({"--version"}).outcome,
@@ -324,7 +326,7 @@ TEST(SimOptions, RunTakesEveryArgumentAfterIt) {
   const sim::ParsedOptions p = sim::parse_options(
       {"--silent", "--run", "prog", "--help", "{}", "--once", ""});
   ASSERT_EQ(p.outcome, sim::ParseOutcome::Run) << p.error;
-  EXPECT_TRUE(p.options.silent);
+  EXPECT_TRUE(p.options.settings.silent);
   EXPECT_FALSE(p.options.once);
   EXPECT_EQ(p.options.run,
             (std::vector<std::string>{"prog", "--help", "{}", "--once", ""}));
