@@ -10,7 +10,6 @@
 
 #include "child_process.h"
 #include "protocol.h"
-#include "socket_address.h"
 
 namespace vr815::sim {
 
@@ -117,14 +116,6 @@ bool set_outcome(ParsedOptions& p, const std::string&) {
   return true;
 }
 
-bool set_line(ParsedOptions& p, Options::Line line, const std::string& value) {
-  p.options.line = line;
-  (line == Options::Line::Port ? p.options.port : p.options.listen) = value;
-  SocketAddress address;
-  return line == Options::Line::Port ? !value.empty()
-                                     : parse_listen_address(value, &address);
-}
-
 const OptionRow kOptions[] = {
     {"--listen", "[HOST:]PORT",
      "serve on TCP instead (HOST a numeric address,\n"
@@ -132,7 +123,9 @@ const OptionRow kOptions[] = {
      "prints socket://HOST:PORT; one host at a\n"
      "time, others are closed at once",
      [](ParsedOptions& p, const std::string& v) {
-       return set_line(p, Options::Line::Listen, v);
+       p.options.line = Options::Line::Listen;
+       p.options.listen = v;
+       return parse_listen_address(v, &p.options.listen_address);
      }},
     {"--once", nullptr, "with --listen: exit when the first host\nleaves",
      [](ParsedOptions& p, const std::string&) {
@@ -143,7 +136,9 @@ const OptionRow kOptions[] = {
      "act as the device on an existing serial\n"
      "port (COM name or device path); prints NAME",
      [](ParsedOptions& p, const std::string& v) {
-       return set_line(p, Options::Line::Port, v);
+       p.options.line = Options::Line::Port;
+       p.options.port = v;
+       return !v.empty();
      }},
     {"--baud", "N", "baud rate of --port (default 115200)",
      [](ParsedOptions& p, const std::string& v) {

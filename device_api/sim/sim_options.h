@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sim_session.h"
+#include "socket_address.h"
 
 namespace vr815::sim {
 
@@ -16,8 +17,9 @@ struct Options {
   /// Where the device is reached: a pseudo-terminal of its own, a TCP port
   /// it listens on, or an existing serial port.
   enum class Line { Pty, Listen, Port } line = Line::Pty;
-  std::string listen;  ///< [HOST:]PORT with Listen
-  std::string port;    ///< the port's name with Port
+  std::string listen;            ///< with Listen: [HOST:]PORT as given
+  SocketAddress listen_address;  ///< the same, read
+  std::string port;              ///< the port's name with Port
   int32_t baud = 115200;
   bool once = false;  ///< exit when the first host leaves
   /// The program to host and its arguments, "{}" standing for the line's

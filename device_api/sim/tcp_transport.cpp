@@ -60,12 +60,9 @@ class TcpTransport : public Transport {
 
 OpenedTransport open_tcp_transport(const Options& options) {
   OpenedTransport opened;
-  SocketAddress address;
   SocketAddress bound;
-  std::unique_ptr<TcpListener> listener;
-  if (parse_listen_address(options.listen, &address)) {
-    listener = tcp_listen(address, &bound);
-  }
+  std::unique_ptr<TcpListener> listener =
+      tcp_listen(options.listen_address, &bound);
   if (listener == nullptr) {
     opened.error = "cannot listen on '" + options.listen + "'";
     return opened;

@@ -312,6 +312,8 @@ TEST(SimOptions, ReadsTheLineToServeOn) {
       sim::parse_options({"--listen", "[::1]:0", "--once"}).options;
   EXPECT_EQ(tcp.line, sim::Options::Line::Listen);
   EXPECT_EQ(tcp.listen, "[::1]:0");
+  EXPECT_EQ(tcp.listen_address.host, "::1");
+  EXPECT_EQ(tcp.listen_address.port, 0);
   EXPECT_TRUE(tcp.once);
   const sim::Options port =
       sim::parse_options({"--port", "COM7", "--baud", "9600"}).options;
