@@ -3,7 +3,7 @@
 
 namespace vr815::sim {
 
-OpenedTransport open_pty_transport(const Options&) {
+OpenedTransport open_pty_transport() {
   OpenedTransport opened;
   opened.error =
       "no pseudo-terminals on Windows: serve with --listen [HOST:]PORT "

@@ -74,12 +74,15 @@ TEST(SimProgram, UnopenableLineIsStatus1) {
   SimProcess taken({"--listen", "0"});
   const std::string port_in_use =
       taken.port().substr(taken.port().rfind(':') + 1);
+  // Down from the start, the line is still opened first.
   const std::vector<std::vector<std::string>> cases = {
       {"--port", "/nonexistent/tty"},
       {"--listen", port_in_use},
+      {"--hangup-after", "0", "--port", "/nonexistent/tty"},
+      {"--hangup-after", "0", "--listen", port_in_use},
   };
   for (const auto& args : cases) {
-    SCOPED_TRACE(args.back());
+    SCOPED_TRACE(args.front() + " " + args.back());
     const vr815::test::SimRun run = run_sim(args);
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.empty());
