@@ -8,7 +8,7 @@ OpenedTransport open_pty_transport() {
   opened.error =
       "no pseudo-terminals on Windows: serve with --listen [HOST:]PORT "
       "or --port NAME";
-  opened.exit_status = 2;
+  opened.exit_status = kUsageStatus;
   return opened;
 }
 

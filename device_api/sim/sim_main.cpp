@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
     case vr815::sim::ParseOutcome::Error:
       std::fprintf(stderr, "vr815-sim: %s (try --help)\n",
                    parsed.error.c_str());
-      return 2;
+      return vr815::sim::kUsageStatus;
     case vr815::sim::ParseOutcome::Help:
       std::fputs(vr815::sim::usage_text(), stdout);
       return 0;
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     if (log == nullptr) {
       std::fprintf(stderr, "vr815-sim: cannot open log file '%s'\n",
                    options.log_path.c_str());
-      return 1;
+      return vr815::sim::kCannotOpenStatus;
     }
   }
   vr815::sim::OpenedTransport opened = vr815::sim::open_transport(options);

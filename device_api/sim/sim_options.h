@@ -11,6 +11,13 @@
 
 namespace vr815::sim {
 
+/// The device's exit statuses, besides a hosted program's (child_process.h).
+constexpr int kCannotOpenStatus = 1;  ///< the line or the log file
+constexpr int kUsageStatus = 2;       ///< a bad option, or no line here
+
+/// Baud rate of --port when --baud gives none.
+constexpr int32_t kDefaultBaud = 115200;
+
 struct Options {
   DeviceSettings settings;  ///< how the device answers, for its session
   std::string log_path;     ///< empty: no log
@@ -20,7 +27,7 @@ struct Options {
   std::string listen;            ///< with Listen: [HOST:]PORT as given
   SocketAddress listen_address;  ///< the same, read
   std::string port;              ///< the port's name with Port
-  int32_t baud = 115200;
+  int32_t baud = kDefaultBaud;
   bool once = false;  ///< exit when the first host leaves
   /// The program to host and its arguments, "{}" standing for the line's
   /// name; empty: none.

@@ -34,9 +34,11 @@ class Transport {
 
 struct OpenedTransport {
   std::unique_ptr<Transport> transport;  ///< null when it could not be opened
-  std::string name;     ///< what a host opens: a path, socket://..., a port
-  std::string error;    ///< one line, without line end, when null
-  int exit_status = 1;  ///< when null: 1 cannot open, 2 cannot be had here
+  std::string name;   ///< what a host opens: a path, socket://..., a port
+  std::string error;  ///< one line, without line end, when null
+  /// When null: kCannotOpenStatus, or kUsageStatus for a line that cannot
+  /// be had here.
+  int exit_status = kCannotOpenStatus;
 };
 
 /// The line the options ask for. With --hangup-after 0 it is opened as
