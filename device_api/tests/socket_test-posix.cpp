@@ -1,7 +1,7 @@
-// Writes on a pseudo-terminal, both ways: the simulated device's answer and
-// the library's request each end at their bound while the other end reads
-// a little at a time, so that the line keeps finding room and no single
-// wait runs out.
+// The lines' one bounded write (write_all) on a pseudo-terminal, both ways:
+// the simulated device's answer and the library's request each end at their
+// bound while the other end reads a little at a time, so that the line keeps
+// finding room and no single wait runs out.
 #include <gtest/gtest.h>
 
 #include <atomic>
