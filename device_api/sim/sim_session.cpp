@@ -72,8 +72,10 @@ std::vector<Event> take_bytes(Session& session, const uint8_t* data, size_t len,
     pos += r.size;
     session.frames += 1;
     if (line_down(session)) {
+      // What came after the frame goes with the line.
       e.hang_up = true;
       events.push_back(std::move(e));
+      pos = buf.size();
       break;
     }
     const Answer a = answer_request(session.device, frame, settings.fails);

@@ -65,7 +65,7 @@ Session new_session(DeviceSettings settings);
 /// Bytes that cannot start a frame (wrong marker, bad checksum) are dropped
 /// one at a time until a frame starts.
 /// Once the line is down (a hang-up event, or hangup_after 0) nothing more
-/// is taken.
+/// is taken, and nothing is held.
 std::vector<Event> take_bytes(Session& session, const uint8_t* data, size_t len,
                               uint64_t now_ms);
 

@@ -150,6 +150,7 @@ TEST(SimSession, HangsUpOnTheNthFrameWithoutAnsweringIt) {
   EXPECT_FALSE(events[0].answer.empty());
   EXPECT_TRUE(events[1].hang_up);
   EXPECT_TRUE(events[1].answer.empty());
+  EXPECT_TRUE(s.pending.empty());  // the third frame went with the line
   EXPECT_TRUE(sim::take_bytes(s, more.data(), more.size(), 0).empty());
 
   // 0: down from the start, no frame is taken at all.
