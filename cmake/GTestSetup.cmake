@@ -17,10 +17,19 @@ else()
 endif()
 include(GoogleTest)
 
-if(CMAKE_CROSSCOMPILING)
-  # Listing the tests runs the program under the emulator, whose first start
-  # can take longer than the default five seconds.
-  function(gtest_discover_tests)
-    _gtest_discover_tests(${ARGV} DISCOVERY_TIMEOUT 60)
-  endfunction()
-endif()
+# vr815_discover_tests(TARGET [ARGS...]): each test of the GoogleTest program
+# TARGET as a CTest test, ARGS passed on to gtest_discover_tests; every test
+# program's tests are found this way. They are listed when CTest runs them
+# (PRE_TEST), not right after the program is linked: a build never runs what
+# it builds (for the Windows build that would be Wine in the middle of the
+# build), and a program that cannot list its tests is a failed test, not a
+# failed build. Listing runs the program, under the emulator too, whose first
+# start can take longer than the default five seconds.
+function(vr815_discover_tests target)
+  set(emulator_wait)
+  if(CMAKE_CROSSCOMPILING)
+    set(emulator_wait DISCOVERY_TIMEOUT 60)
+  endif()
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST ${emulator_wait}
+                       ${ARGN})
+endfunction()

@@ -5,7 +5,6 @@ namespace vr815 {
 namespace {
 
 constexpr std::string_view kScheme = "socket://";
-constexpr std::string_view kLoopback = "127.0.0.1";
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -49,7 +48,7 @@ bool looks_ipv6(std::string_view text) {
 
 bool read_host(std::string_view text, std::string* host) {
   if (text == "localhost") {
-    *host = kLoopback;
+    *host = kLoopbackHost;
     return true;
   }
   if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
@@ -103,7 +102,7 @@ bool parse_socket_name(std::string_view name, SocketAddress* out) {
 bool parse_listen_address(std::string_view text, SocketAddress* out) {
   if (text.find(':') == std::string_view::npos) {
     SocketAddress a;
-    a.host = kLoopback;
+    a.host = kLoopbackHost;
     if (!read_port(text, 0, &a.port)) return false;
     *out = a;
     return true;

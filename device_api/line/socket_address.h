@@ -9,6 +9,10 @@
 
 namespace vr815 {
 
+/// The IPv4 loopback address: the host "localhost" names, and the one a
+/// listening end without a host listens on.
+constexpr std::string_view kLoopbackHost = "127.0.0.1";
+
 /// A numeric IPv4 or IPv6 address and a TCP port.
 struct SocketAddress {
   std::string host;  ///< numeric, IPv6 without brackets: "127.0.0.1", "::1"

@@ -24,7 +24,7 @@ namespace {
 constexpr int kPollMs = 5;
 
 int exit_status(int wstatus) {
-  if (WIFSIGNALED(wstatus)) return 128 + WTERMSIG(wstatus);
+  if (WIFSIGNALED(wstatus)) return kSignalStatusBase + WTERMSIG(wstatus);
   return WEXITSTATUS(wstatus);
 }
 

@@ -15,6 +15,9 @@ namespace vr815::sim {
 /// The device's exit status when the program cannot be started, as shells
 /// give it for a command they cannot run.
 constexpr int kCannotStartStatus = 127;
+/// A program a signal ended exits with this plus the signal, as shells give
+/// it (POSIX systems).
+constexpr int kSignalStatusBase = 128;
 /// How long a program asked to stop has before it is killed.
 constexpr int kStopGraceMs = 5000;
 

@@ -1,4 +1,4 @@
-// The simulated device's settings and how it answers one request.
+// The simulated device's state and how it answers one request.
 #ifndef VR815_SIM_DEVICE_STATE_H
 #define VR815_SIM_DEVICE_STATE_H
 

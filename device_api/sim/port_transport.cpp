@@ -36,17 +36,13 @@ class PortTransport : public Transport {
 
 }  // namespace
 
-OpenedTransport open_port_transport(const Options& options) {
+OpenedTransport open_port_transport(const std::string& name, int32_t baud) {
   OpenedTransport opened;
-  opened.name = options.port;
-  std::unique_ptr<Line> line;
-  // Down from the start: the device never takes its end of the line.
-  if (options.hangup_after != uint64_t{0}) {
-    line = line_open(options.port.c_str(), options.baud);
-    if (line == nullptr) {
-      opened.error = "cannot open serial port '" + options.port + "'";
-      return opened;
-    }
+  opened.name = name;
+  std::unique_ptr<Line> line = line_open(name.c_str(), baud);
+  if (line == nullptr) {
+    opened.error = "cannot open serial port '" + name + "'";
+    return opened;
   }
   opened.transport = std::make_unique<PortTransport>(std::move(line));
   return opened;

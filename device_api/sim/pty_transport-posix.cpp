@@ -89,7 +89,7 @@ bool PtyTransport::open(std::string* path) {
 
 }  // namespace
 
-OpenedTransport open_pty_transport(const Options& options) {
+OpenedTransport open_pty_transport() {
   OpenedTransport opened;
   auto pty = std::make_unique<PtyTransport>();
   if (!pty->open(&opened.name)) {
@@ -97,8 +97,6 @@ OpenedTransport open_pty_transport(const Options& options) {
     return opened;
   }
   opened.transport = std::move(pty);
-  // Down from the start: the terminal is gone before its path is told.
-  if (options.hangup_after == uint64_t{0}) opened.transport->hang_up();
   return opened;
 }
 

@@ -3,12 +3,12 @@
 
 namespace vr815::sim {
 
-OpenedTransport open_pty_transport(const Options&) {
+OpenedTransport open_pty_transport() {
   OpenedTransport opened;
   opened.error =
       "no pseudo-terminals on Windows: serve with --listen [HOST:]PORT "
       "or --port NAME";
-  opened.exit_status = 2;
+  opened.exit_status = kUsageStatus;
   return opened;
 }
 

@@ -66,7 +66,7 @@ bool hosted_ended(vr815::sim::ChildProcess* hosted) {
 /// the host's leaving.
 int serve(vr815::sim::Transport& line, const Options& options, std::FILE* log,
           vr815::sim::ChildProcess* hosted) {
-  vr815::sim::Session session = vr815::sim::new_session(options);
+  vr815::sim::Session session = vr815::sim::new_session(options.settings);
   std::deque<Pending> queue;
   const int tick = hosted != nullptr ? kHostedTickMs : kTickMs;
   while (!vr815::sim::stop_requested() && !hosted_ended(hosted)) {
@@ -90,8 +90,7 @@ int serve(vr815::sim::Transport& line, const Options& options, std::FILE* log,
       continue;
     }
     if (r != IoResult::Ok) continue;
-    for (const auto& e :
-         vr815::sim::take_bytes(session, options, buf, got, now_ms())) {
+    for (const auto& e : vr815::sim::take_bytes(session, buf, got, now_ms())) {
       log_frame(log, e.log_line);
       if (e.hang_up) {
         line.hang_up();
@@ -143,7 +142,7 @@ int main(int argc, char** argv) {
     case vr815::sim::ParseOutcome::Error:
       std::fprintf(stderr, "vr815-sim: %s (try --help)\n",
                    parsed.error.c_str());
-      return 2;
+      return vr815::sim::kUsageStatus;
     case vr815::sim::ParseOutcome::Help:
       std::fputs(vr815::sim::usage_text(), stdout);
       return 0;
@@ -160,7 +159,7 @@ int main(int argc, char** argv) {
     if (log == nullptr) {
       std::fprintf(stderr, "vr815-sim: cannot open log file '%s'\n",
                    options.log_path.c_str());
-      return 1;
+      return vr815::sim::kCannotOpenStatus;
     }
   }
   vr815::sim::OpenedTransport opened = vr815::sim::open_transport(options);

@@ -6,11 +6,12 @@
 #include <cstdlib>
 #include <limits>
 #include <set>
+#include <sstream>
 #include <string_view>
 
+#include "VR815_DLL.h"
 #include "child_process.h"
 #include "protocol.h"
-#include "socket_address.h"
 
 namespace vr815::sim {
 
@@ -21,6 +22,8 @@ constexpr long kMaxDelayMs = 60000;
 /// Temperatures the device can report.
 constexpr double kMinCelsius = -273.15;
 constexpr double kMaxCelsius = 1000.0;
+/// Device statuses --fail takes: what a reply's 16 bits carry, but 0.
+using Status = std::numeric_limits<int16_t>;
 
 /// Whole decimal number, the entire text, within [lo, hi].
 bool whole_number(const std::string& text, long long lo, long long hi,
@@ -64,8 +67,7 @@ bool fail_entry(const std::string& text, FailTable* fails) {
       protocol::find_command(std::string_view(text).substr(0, eq));
   long long code = 0;
   if (cmd == nullptr ||
-      !whole_number(text.substr(eq + 1), std::numeric_limits<int16_t>::min(),
-                    std::numeric_limits<int16_t>::max(), &code) ||
+      !whole_number(text.substr(eq + 1), Status::min(), Status::max(), &code) ||
       code == 0) {
     return false;
   }
@@ -93,21 +95,20 @@ bool late_entry(const std::string& text, std::map<uint64_t, int>* late_ms) {
 using Setter = bool (*)(ParsedOptions& parsed, const std::string& value);
 
 /// One option: its name, what its value is called in the usage text (null:
-/// it takes none), its help text (lines after the first are indented by the
-/// usage text) and what it sets. An option that takes the rest gets every
-/// argument after it, each handed to its setter in turn, and ends the
-/// options.
+/// it takes none), its help text line by line, and what it sets. An option
+/// that takes the rest gets every argument after it, each handed to its
+/// setter in turn, and ends the options.
 struct OptionRow {
   const char* name;
   const char* value;
-  const char* help;
+  std::vector<std::string> help;
   Setter set;
   bool takes_rest = false;
 };
 
-template <bool Options::*Flag>
-bool set_flag(ParsedOptions& p, const std::string&) {
-  p.options.*Flag = true;
+template <bool DeviceSettings::*Flag>
+bool set_fault(ParsedOptions& p, const std::string&) {
+  p.options.settings.*Flag = true;
   return true;
 }
 
@@ -117,115 +118,178 @@ bool set_outcome(ParsedOptions& p, const std::string&) {
   return true;
 }
 
-bool set_line(ParsedOptions& p, Options::Line line, const std::string& value) {
-  p.options.line = line;
-  (line == Options::Line::Port ? p.options.port : p.options.listen) = value;
-  SocketAddress address;
-  return line == Options::Line::Port ? !value.empty()
-                                     : parse_listen_address(value, &address);
+/// "LO..HI", as the usage text gives a range.
+std::string range_text(long long lo, long long hi) {
+  return std::to_string(lo) + ".." + std::to_string(hi);
 }
 
+/// "(CODE)": a failure code of the library, as the usage text quotes it.
+std::string code_text(int32_t code) { return "(" + std::to_string(code) + ")"; }
+
+/// Degrees Celsius as the usage text shows them, e.g. 25.5.
+std::string degrees_text(int32_t milli_celsius) {
+  std::ostringstream text;
+  text << static_cast<double>(milli_celsius) /
+              protocol::kMilliCelsiusPerCelsius;
+  return text.str();
+}
+
+const std::string kDelayRange = range_text(0, kMaxDelayMs);
+
 const OptionRow kOptions[] = {
-    {"--listen", "[HOST:]PORT",
-     "serve on TCP instead (HOST a numeric address,\n"
-     "default 127.0.0.1; PORT 0: a free port);\n"
-     "prints socket://HOST:PORT; one host at a\n"
-     "time, others are closed at once",
+    {"--listen",
+     "[HOST:]PORT",
+     {
+         "serve on TCP instead (HOST a numeric address,",
+         "default " + std::string(kLoopbackHost) + "; PORT 0: a free port);",
+         "prints socket://HOST:PORT; one host at a",
+         "time, others are closed at once",
+     },
      [](ParsedOptions& p, const std::string& v) {
-       return set_line(p, Options::Line::Listen, v);
+       p.options.line = Options::Line::Listen;
+       p.options.listen = v;
+       return parse_listen_address(v, &p.options.listen_address);
      }},
-    {"--once", nullptr, "with --listen: exit when the first host\nleaves",
-     set_flag<&Options::once>},
-    {"--port", "NAME",
-     "act as the device on an existing serial\n"
-     "port (COM name or device path); prints NAME",
+    {"--once",
+     nullptr,
+     {
+         "with --listen: exit when the first host",
+         "leaves",
+     },
+     [](ParsedOptions& p, const std::string&) {
+       p.options.once = true;
+       return true;
+     }},
+    {"--port",
+     "NAME",
+     {
+         "act as the device on an existing serial",
+         "port (COM name or device path); prints NAME",
+     },
      [](ParsedOptions& p, const std::string& v) {
-       return set_line(p, Options::Line::Port, v);
+       p.options.line = Options::Line::Port;
+       p.options.port = v;
+       return !v.empty();
      }},
-    {"--baud", "N", "baud rate of --port (default 115200)",
+    {"--baud",
+     "N",
+     {"baud rate of --port (default " + std::to_string(kDefaultBaud) + ")"},
      [](ParsedOptions& p, const std::string& v) {
        return whole_number_as(v, 1, std::numeric_limits<int32_t>::max(),
                               &p.options.baud);
      }},
-    {"--silent", nullptr,
-     "read every frame, never answer: each call\n"
-     "after the open times out (-100001)",
-     set_flag<&Options::silent>},
-    {"--fail", "NAME=CODE",
-     "answer command NAME (e.g. SET_DELAY) with\n"
-     "device status CODE (-32768..32767, not 0),\n"
-     "which that call returns; repeatable",
+    {"--silent",
+     nullptr,
+     {
+         "read every frame, never answer: each call",
+         "after the open times out " + code_text(VR815_ERR_TIMEOUT),
+     },
+     set_fault<&DeviceSettings::silent>},
+    {"--fail",
+     "NAME=CODE",
+     {
+         "answer command NAME (e.g. SET_DELAY) with",
+         "device status CODE (" + range_text(Status::min(), Status::max()) +
+             ", not 0),",
+         "which that call returns; repeatable",
+     },
      [](ParsedOptions& p, const std::string& v) {
-       return fail_entry(v, &p.options.fails);
+       return fail_entry(v, &p.options.settings.fails);
      }},
-    {"--corrupt", nullptr,
-     "every answer carries a bad checksum: each\n"
-     "call fails with a bad reply (-100002)",
-     set_flag<&Options::corrupt>},
-    {"--noise", nullptr,
-     "send a few bytes of noise before each\n"
-     "answer: each call fails with a bad reply\n"
-     "(-100002)",
-     set_flag<&Options::noise>},
-    {"--delay-ms", "N",
-     "answer N ms after the request (0..60000);\n"
-     "beyond the reply timeout each call times\n"
-     "out (-100001)",
+    {"--corrupt",
+     nullptr,
+     {
+         "every answer carries a bad checksum: each",
+         "call fails with a bad reply " + code_text(VR815_ERR_BAD_REPLY),
+     },
+     set_fault<&DeviceSettings::corrupt>},
+    {"--noise",
+     nullptr,
+     {
+         "send a few bytes of noise before each",
+         "answer: each call fails with a bad reply",
+         code_text(VR815_ERR_BAD_REPLY),
+     },
+     set_fault<&DeviceSettings::noise>},
+    {"--delay-ms",
+     "N",
+     {
+         "answer N ms after the request (" + kDelayRange + ");",
+         "beyond the reply timeout each call times",
+         "out " + code_text(VR815_ERR_TIMEOUT),
+     },
      [](ParsedOptions& p, const std::string& v) {
-       return whole_number_as(v, 0, kMaxDelayMs, &p.options.delay_ms);
+       return whole_number_as(v, 0, kMaxDelayMs, &p.options.settings.delay_ms);
      }},
-    {"--late", "N=MS",
-     "answer frame N (counted from 1) MS ms later\n"
-     "than the others (0..60000), so that its\n"
-     "reply can come during a later call, which\n"
-     "drops it; repeatable",
+    {"--late",
+     "N=MS",
+     {
+         "answer frame N (counted from 1) MS ms later",
+         "than the others (" + kDelayRange + "), so that its",
+         "reply can come during a later call, which",
+         "drops it; repeatable",
+     },
      [](ParsedOptions& p, const std::string& v) {
-       return late_entry(v, &p.options.late_ms);
+       return late_entry(v, &p.options.settings.late_ms);
      }},
-    {"--hangup-after", "N",
-     "close the line when frame N arrives,\n"
-     "without answering it: that call and later\n"
-     "ones fail with a line error (-100003);\n"
-     "0: the line is down from the start, so\n"
-     "opening it fails",
+    {"--hangup-after",
+     "N",
+     {
+         "close the line when frame N arrives,",
+         "without answering it: that call and later",
+         "ones fail with a line error " + code_text(VR815_ERR_LINE) + ";",
+         "0: the line is down from the start, so",
+         "opening it fails",
+     },
      [](ParsedOptions& p, const std::string& v) {
        uint64_t n = 0;
        const bool good =
            whole_number_as(v, 0, std::numeric_limits<int32_t>::max(), &n);
-       p.options.hangup_after = n;
+       p.options.settings.hangup_after = n;
        return good;
      }},
-    {"--temperature", "C", "temperature to report (default 25.5)",
+    {"--temperature",
+     "C",
+     {"temperature to report (default " +
+      degrees_text(protocol::kPowerOnMilliCelsius) + ")"},
      [](ParsedOptions& p, const std::string& v) {
        double c = 0.0;
        const bool good = celsius(v, &c);
-       p.options.milli_celsius = static_cast<int32_t>(
+       p.options.settings.milli_celsius = static_cast<int32_t>(
            std::lround(c * protocol::kMilliCelsiusPerCelsius));
        return good;
      }},
-    {"--log", "FILE",
-     "write each frame received to FILE, one line\n"
-     "of hex pairs per frame, then tag=N when its\n"
-     "tag N is not 0",
+    {"--log",
+     "FILE",
+     {
+         "write each frame received to FILE, one line",
+         "of hex pairs per frame, then tag=N when its",
+         "tag N is not 0",
+     },
      [](ParsedOptions& p, const std::string& v) {
        p.options.log_path = v;
        return !v.empty();
      }},
-    {"--run", "PROGRAM [ARGS]",
-     "host PROGRAM: start it with ARGS once the\n"
-     "line is open, the line's name in place of\n"
-     "an argument {} (appended when none is {}),\n"
-     "serve until it ends, and exit with its\n"
-     "status; the name is not printed. Takes\n"
-     "the rest of the command line",
+    {"--run",
+     "PROGRAM [ARGS]",
+     {
+         "host PROGRAM: start it with ARGS once the",
+         "line is open, the line's name in place of",
+         "an argument {} (appended when none is {}),",
+         "serve until it ends, and exit with its",
+         "status; the name is not printed. Takes",
+         "the rest of the command line",
+     },
      [](ParsedOptions& p, const std::string& v) {
        p.options.run.push_back(v);
        return true;
      },
      true},
-    {"--version", nullptr, "print the version",
+    {"--version",
+     nullptr,
+     {"print the version"},
      set_outcome<ParseOutcome::Version>},
-    {"--help", nullptr, "print this text", set_outcome<ParseOutcome::Help>},
+    {"--help", nullptr, {"print this text"}, set_outcome<ParseOutcome::Help>},
 };
 
 /// How options given together must relate.
@@ -271,40 +335,51 @@ std::string broken_rule(const std::set<std::string_view>& given) {
   return {};
 }
 
+/// The lines, each with its line end.
+std::string text_of_lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + '\n';
+  return text;
+}
+
 std::string make_usage() {
   constexpr size_t kHelpColumn = 24;
-  std::string text =
-      "usage: vr815-sim [options] [--run PROGRAM [ARGS]]\n"
-      "Simulated VR815. Prints the port name a host opens as its first\n"
-      "line, then answers the protocol until SIGTERM, SIGHUP or SIGINT\n"
-      "(Ctrl-C). Without --listen or --port it serves on a pseudo-terminal\n"
-      "of its own (not on Windows) and prints the terminal's path.\n"
-      "With --run it serves while PROGRAM runs, on the console's standard\n"
-      "streams: Ctrl-C reaches PROGRAM, and the device ends when PROGRAM\n"
-      "does; SIGTERM or SIGHUP is passed on to PROGRAM (on Windows: it is\n"
-      "ended), which gets " +
-      std::to_string(kStopGraceMs / 1000) +
-      " s before it is killed.\n"
-      "\n";
+  const std::string grace_s = std::to_string(kStopGraceMs / 1000);
+  std::string text = text_of_lines({
+      "usage: vr815-sim [options] [--run PROGRAM [ARGS]]",
+      "Simulated VR815. Prints the port name a host opens as its first",
+      "line, then answers the protocol until SIGTERM, SIGHUP or SIGINT",
+      "(Ctrl-C). Without --listen or --port it serves on a pseudo-terminal",
+      "of its own (not on Windows) and prints the terminal's path.",
+      "With --run it serves while PROGRAM runs, on the console's standard",
+      "streams: Ctrl-C reaches PROGRAM, and the device ends when PROGRAM",
+      "does; SIGTERM or SIGHUP is passed on to PROGRAM (on Windows: it is",
+      "ended with the programs it started), which gets " + grace_s +
+          " s before it is",
+      "killed.",
+      "",
+  });
   for (const OptionRow& row : kOptions) {
     std::string head = std::string("  ") + row.name;
     if (row.value != nullptr) head += std::string(" ") + row.value;
     head.resize(std::max(head.size() + 2, kHelpColumn), ' ');
-    text += head;
-    for (const char* c = row.help; *c != '\0'; ++c) {
-      text += *c;
-      if (*c == '\n') text.append(kHelpColumn, ' ');
+    for (const std::string& line : row.help) {
+      text += head + line + '\n';
+      head.assign(kHelpColumn, ' ');
     }
-    text += '\n';
   }
-  text +=
-      "\n"
-      "Exit status: 0 after SIGTERM, SIGHUP or SIGINT, --once's host\n"
-      "leaving, --help or --version; 1 when the line or the log file\n"
-      "cannot be opened; 2 for a bad option, or no line to serve on.\n"
-      "With --run: PROGRAM's exit status (128 + the signal when a signal\n"
-      "ended it), or " +
-      std::to_string(kCannotStartStatus) + " when PROGRAM cannot be started.\n";
+  text += text_of_lines({
+      "",
+      "Exit status: 0 after SIGTERM, SIGHUP or SIGINT, --once's host",
+      "leaving, --help or --version; " + std::to_string(kCannotOpenStatus) +
+          " when the line or the log file",
+      "cannot be opened; " + std::to_string(kUsageStatus) +
+          " for a bad option, or no line to serve on.",
+      "With --run: PROGRAM's exit status (" +
+          std::to_string(kSignalStatusBase) + " + the signal when a signal",
+      "ended it), or " + std::to_string(kCannotStartStatus) +
+          " when PROGRAM cannot be started.",
+  });
   return text;
 }
 

@@ -3,34 +3,31 @@
 #define VR815_SIM_OPTIONS_H
 
 #include <cstdint>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "device_state.h"
+#include "sim_session.h"
+#include "socket_address.h"
 
 namespace vr815::sim {
 
+/// The device's exit statuses, besides a hosted program's (child_process.h).
+constexpr int kCannotOpenStatus = 1;  ///< the line or the log file
+constexpr int kUsageStatus = 2;       ///< a bad option, or no line here
+
+/// Baud rate of --port when --baud gives none.
+constexpr int32_t kDefaultBaud = 115200;
+
 struct Options {
-  bool silent = false;
-  bool corrupt = false;
-  bool noise = false;
-  FailTable fails;
-  /// The line closes when this frame arrives, unanswered; 0: the line is
-  /// down from the start; empty: never.
-  std::optional<uint64_t> hangup_after;
-  int32_t milli_celsius = protocol::kPowerOnMilliCelsius;
-  int delay_ms = 0;
-  /// Frame number -> how much later than delay_ms its answer goes out.
-  std::map<uint64_t, int> late_ms;
-  std::string log_path;  ///< empty: no log
+  DeviceSettings settings;  ///< how the device answers, for its session
+  std::string log_path;     ///< empty: no log
   /// Where the device is reached: a pseudo-terminal of its own, a TCP port
   /// it listens on, or an existing serial port.
   enum class Line { Pty, Listen, Port } line = Line::Pty;
-  std::string listen;  ///< [HOST:]PORT with Listen
-  std::string port;    ///< the port's name with Port
-  int32_t baud = 115200;
+  std::string listen;            ///< with Listen: [HOST:]PORT as given
+  SocketAddress listen_address;  ///< the same, read
+  std::string port;              ///< the port's name with Port
+  int32_t baud = kDefaultBaud;
   bool once = false;  ///< exit when the first host leaves
   /// The program to host and its arguments, "{}" standing for the line's
   /// name; empty: none.

@@ -1,7 +1,7 @@
 #include "sim_session.h"
 
-#include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "protocol.h"
 
@@ -11,59 +11,54 @@ namespace proto = vr815::protocol;
 
 namespace {
 
-/// Bits a character takes on the line: start, 8 data, stop.
-constexpr uint64_t kBitsPerCharacter = 10;
-
-uint64_t inter_byte_timeout_ms(const Options& options) {
-  if (options.line != Options::Line::Port || options.baud <= 0) {
-    return kInterByteTimeoutMs;
-  }
-  const uint64_t ten_characters_ms =
-      10 * kBitsPerCharacter * 1000 / static_cast<uint64_t>(options.baud) + 1;
-  return std::max(kInterByteTimeoutMs, ten_characters_ms);
+int answer_delay_ms(const DeviceSettings& settings, uint64_t frame) {
+  const auto late = settings.late_ms.find(frame);
+  return settings.delay_ms +
+         (late == settings.late_ms.end() ? 0 : late->second);
 }
 
-int answer_delay_ms(const Options& options, uint64_t frame) {
-  const auto late = options.late_ms.find(frame);
-  return options.delay_ms + (late == options.late_ms.end() ? 0 : late->second);
+/// Whether the frame the line closes on has arrived; with hangup_after 0,
+/// from the start.
+bool line_down(const Session& session) {
+  const std::optional<uint64_t>& last = session.settings.hangup_after;
+  return last && session.frames >= *last;
 }
 
 }  // namespace
 
-Session new_session(const Options& options) {
+Session new_session(DeviceSettings settings) {
   Session s;
-  s.inter_byte_timeout_ms = inter_byte_timeout_ms(options);
-  s.device.milli_celsius = options.milli_celsius;
-  s.hung_up = options.hangup_after == uint64_t{0};
+  s.device.milli_celsius = settings.milli_celsius;
+  s.settings = std::move(settings);
   return s;
 }
 
 std::vector<uint8_t> answer_bytes(uint8_t command, uint8_t tag,
                                   const Answer& answer,
-                                  const Options& options) {
+                                  const DeviceSettings& settings) {
   std::vector<uint8_t> out;
-  if (options.noise) out.assign(std::begin(kNoise), std::end(kNoise));
+  if (settings.noise) out.assign(std::begin(kNoise), std::end(kNoise));
   const size_t start = out.size();
   proto::append_frame_words(out, proto::kReplyMarker, command,
                             static_cast<uint16_t>(answer.status), answer.words,
                             tag);
-  if (options.corrupt && out.size() > start) out.back() ^= 0xFF;
+  if (settings.corrupt && out.size() > start) out.back() ^= 0xFF;
   return out;
 }
 
-std::vector<Event> take_bytes(Session& session, const Options& options,
-                              const uint8_t* data, size_t len,
+std::vector<Event> take_bytes(Session& session, const uint8_t* data, size_t len,
                               uint64_t now_ms) {
   std::vector<Event> events;
-  if (session.hung_up) return events;
+  if (line_down(session)) return events;
+  const DeviceSettings& settings = session.settings;
   std::vector<uint8_t>& buf = session.pending;
-  if (now_ms - session.last_byte_ms > session.inter_byte_timeout_ms) {
+  if (now_ms - session.last_byte_ms > kInterByteTimeoutMs) {
     buf.clear();
   }
   session.last_byte_ms = now_ms;
   buf.insert(buf.end(), data, data + len);
   size_t pos = 0;
-  while (pos < buf.size() && !session.hung_up) {
+  while (pos < buf.size()) {
     proto::Frame frame;
     const proto::ParseResult r = proto::parse_frame(
         buf.data() + pos, buf.size() - pos, proto::kRequestMarker, &frame);
@@ -76,15 +71,17 @@ std::vector<Event> take_bytes(Session& session, const Options& options,
     e.log_line = proto::frame_text(buf.data() + pos, r.size);
     pos += r.size;
     session.frames += 1;
-    if (options.hangup_after && session.frames >= *options.hangup_after) {
-      session.hung_up = true;
+    if (line_down(session)) {
+      // What came after the frame goes with the line.
       e.hang_up = true;
-    } else {
-      const Answer a = answer_request(session.device, frame, options.fails);
-      if (!options.silent) {
-        e.answer = answer_bytes(frame.command, frame.tag, a, options);
-        e.delay_ms = answer_delay_ms(options, session.frames);
-      }
+      events.push_back(std::move(e));
+      pos = buf.size();
+      break;
+    }
+    const Answer a = answer_request(session.device, frame, settings.fails);
+    if (!settings.silent) {
+      e.answer = answer_bytes(frame.command, frame.tag, a, settings);
+      e.delay_ms = answer_delay_ms(settings, session.frames);
     }
     events.push_back(std::move(e));
   }

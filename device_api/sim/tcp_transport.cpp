@@ -58,21 +58,17 @@ class TcpTransport : public Transport {
 
 }  // namespace
 
-OpenedTransport open_tcp_transport(const Options& options) {
+OpenedTransport open_tcp_transport(const SocketAddress& address,
+                                   const std::string& shown) {
   OpenedTransport opened;
-  SocketAddress address;
   SocketAddress bound;
-  std::unique_ptr<TcpListener> listener;
-  if (parse_listen_address(options.listen, &address)) {
-    listener = tcp_listen(address, &bound);
-  }
+  std::unique_ptr<TcpListener> listener = tcp_listen(address, &bound);
   if (listener == nullptr) {
-    opened.error = "cannot listen on '" + options.listen + "'";
+    opened.error = "cannot listen on '" + shown + "'";
     return opened;
   }
   opened.name = socket_name(bound);
   opened.transport = std::make_unique<TcpTransport>(std::move(listener));
-  if (options.hangup_after == uint64_t{0}) opened.transport->hang_up();
   return opened;
 }
 

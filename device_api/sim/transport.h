@@ -11,6 +11,7 @@
 
 #include "io_result.h"
 #include "sim_options.h"
+#include "socket_address.h"
 
 namespace vr815::sim {
 
@@ -33,22 +34,28 @@ class Transport {
 
 struct OpenedTransport {
   std::unique_ptr<Transport> transport;  ///< null when it could not be opened
-  std::string name;     ///< what a host opens: a path, socket://..., a port
-  std::string error;    ///< one line, without line end, when null
-  int exit_status = 1;  ///< when null: 1 cannot open, 2 cannot be had here
+  std::string name;   ///< what a host opens: a path, socket://..., a port
+  std::string error;  ///< one line, without line end, when null
+  /// When null: kCannotOpenStatus, or kUsageStatus for a line that cannot
+  /// be had here.
+  int exit_status = kCannotOpenStatus;
 };
 
-/// The line the options ask for. With --hangup-after 0 it is down from the
-/// start: a host's open fails (pseudo-terminal, TCP) or goes unanswered
-/// (serial port).
+/// The line the options ask for. With --hangup-after 0 it is opened as
+/// usual and taken down before its name is told: a host's open then fails
+/// (pseudo-terminal, TCP) or its calls go unanswered (serial port, whose
+/// other end is the host's own).
 OpenedTransport open_transport(const Options& options);
 
 /// A pseudo-terminal of the device's own (one implementation per platform).
-OpenedTransport open_pty_transport(const Options& options);
-/// A TCP port; one host at a time, others closed at once.
-OpenedTransport open_tcp_transport(const Options& options);
-/// An existing serial port, through the library's serial line.
-OpenedTransport open_port_transport(const Options& options);
+OpenedTransport open_pty_transport();
+/// A TCP port, listening on the address (shown as given when that fails);
+/// one host at a time, others closed at once.
+OpenedTransport open_tcp_transport(const SocketAddress& address,
+                                   const std::string& shown);
+/// An existing serial port at the baud rate, through the library's serial
+/// line.
+OpenedTransport open_port_transport(const std::string& name, int32_t baud);
 
 /// Waits timeout_ms: what receive does on a line that is down.
 IoResult wait_on_dead_line(int timeout_ms);

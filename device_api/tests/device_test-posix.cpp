@@ -1,5 +1,6 @@
-// The library as the harness uses it, against vr815-sim on each kind of
-// line, a pseudo-terminal and TCP, and against a device the test plays.
+// The library's device calls as the harness makes them: against vr815-sim
+// on each kind of line, a pseudo-terminal and TCP, against a device the test
+// plays, and with bad arguments.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -9,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -221,18 +225,6 @@ TEST_P(LibraryOverLine, HangUpInMidCallIsALineErrorAtOnce) {
   EXPECT_EQ(line.sim.stop(), 0);
 }
 
-TEST_P(LibraryOverLine, OneDeviceServesOneSessionAfterAnother) {
-  SimProcess sim(on_line({}));
-  ASSERT_FALSE(sim.port().empty());
-  for (int session = 0; session < 3; ++session) {
-    void* h = vr815_init(sim.port().c_str(), 115200);
-    ASSERT_NE(h, nullptr) << session;
-    float celsius = 0.0f;
-    EXPECT_EQ(vr815_read_temperature(h, &celsius), VR815_OK) << session;
-    EXPECT_EQ(vr815_close(h), VR815_OK);
-  }
-}
-
 TEST(LibraryOverPty, WireTriggerModeWithoutALibraryModeIsABadReply) {
   SimProcess sim;
   ASSERT_FALSE(sim.port().empty());
@@ -348,6 +340,76 @@ TEST(LibraryOnAPlayedDevice, RequestTheLineDoesNotTakeTimesOutAtTheWriteBound) {
   EXPECT_LE(took, VR815_WRITE_TIMEOUT_MS + kSlackMs);
   vr815_close(h);
   close(other);
+}
+
+TEST(DeviceCalls, FailureCodesAreTheDocumentedNumbers) {
+  EXPECT_EQ(VR815_ERR_TIMEOUT, -100001);
+  EXPECT_EQ(VR815_ERR_BAD_REPLY, -100002);
+  EXPECT_EQ(VR815_ERR_LINE, -100003);
+  EXPECT_EQ(VR815_ERR_BAD_ARG, -100004);
+}
+
+TEST(DeviceCalls, NullHandleIsABadArgument) {
+  int64_t d = 0;
+  int64_t w = 0;
+  int32_t m = 0;
+  double hz = 0.0;
+  float c = 0.0f;
+  const std::function<int32_t()> calls[] = {
+      [] { return vr815_close(nullptr); },
+      [&] { return vr815_read_temperature(nullptr, &c); },
+      [&] { return vr815_read_timing_config(nullptr, 1, &d, &w, &m, &hz); },
+      [] { return vr815_set_trigger(nullptr, 0); },
+      [] { return vr815_set_trigger_freq(nullptr, 1000.0); },
+      [] { return vr815_set_output_channel(nullptr, 1, 1); },
+      [] { return vr815_set_delay(nullptr, 1, 10); },
+      [] { return vr815_set_pulse_width(nullptr, 1, 100); },
+      [] { return vr815_set_global_output(nullptr, 1); },
+      [] { return vr815_software_trigger(nullptr); },
+  };
+  for (const auto& call : calls) EXPECT_EQ(call(), VR815_ERR_BAD_ARG);
+}
+
+TEST(DeviceCalls, BadArgumentsAreRefusedWithoutSendingAnything) {
+  SimProcess sim({}, true);
+  void* h = vr815_init(sim.port().c_str(), 115200);
+  ASSERT_NE(h, nullptr);
+  int64_t d = 0;
+  int64_t w = 0;
+  int32_t m = 0;
+  double hz = 0.0;
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::function<int32_t()> calls[] = {
+      [&] { return vr815_read_temperature(h, nullptr); },
+      [&] { return vr815_read_timing_config(h, 1, nullptr, &w, &m, &hz); },
+      [&] { return vr815_read_timing_config(h, 1, &d, nullptr, &m, &hz); },
+      [&] { return vr815_read_timing_config(h, 1, &d, &w, nullptr, &hz); },
+      [&] { return vr815_read_timing_config(h, 1, &d, &w, &m, nullptr); },
+      [&] { return vr815_read_timing_config(h, 0, &d, &w, &m, &hz); },
+      [&] { return vr815_read_timing_config(h, 5, &d, &w, &m, &hz); },
+      [&] { return vr815_set_trigger(h, 3); },
+      [&] { return vr815_set_trigger(h, -1); },
+      [&] { return vr815_set_trigger_freq(h, 0.0); },
+      [&] { return vr815_set_trigger_freq(h, -1000.0); },
+      [&] { return vr815_set_trigger_freq(h, std::nan("")); },
+      [&] { return vr815_set_trigger_freq(h, inf); },
+      [&] { return vr815_set_trigger_freq(h, 1e9); },   // under one tick
+      [&] { return vr815_set_trigger_freq(h, 0.01); },  // beyond 32 bits
+      [&] { return vr815_set_output_channel(h, 0, 1); },
+      [&] { return vr815_set_output_channel(h, 5, 1); },
+      [&] { return vr815_set_output_channel(h, 1, 2); },
+      [&] { return vr815_set_output_channel(h, 1, -1); },
+      [&] { return vr815_set_delay(h, 1, -1); },
+      [&] { return vr815_set_delay(h, 0, 10); },
+      [&] { return vr815_set_delay(h, 1, INT64_MAX); },
+      [&] { return vr815_set_pulse_width(h, 1, INT64_MIN); },
+      [&] { return vr815_set_pulse_width(h, 257, 100); },
+      [&] { return vr815_set_global_output(h, 2); },
+  };
+  int i = 0;
+  for (const auto& call : calls) EXPECT_EQ(call(), VR815_ERR_BAD_ARG) << i++;
+  EXPECT_TRUE(sim.log_lines().empty());
+  vr815_close(h);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, LibraryOverLine, testing::ValuesIn(kLineKinds),

@@ -1,7 +1,7 @@
-// Writes on a pseudo-terminal, both ways: the simulated device's answer and
-// the library's request each end at their bound while the other end reads
-// a little at a time, so that the line keeps finding room and no single
-// wait runs out.
+// The lines' one bounded write (write_all) on a pseudo-terminal, both ways:
+// the simulated device's answer and the library's request each end at their
+// bound while the other end reads a little at a time, so that the line keeps
+// finding room and no single wait runs out.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "line.h"
-#include "sim_options.h"
 #include "test_clock.h"
 #include "transport.h"
 
@@ -51,7 +50,7 @@ TEST(LineWrite, EndsAtItsBoundWhileTheOtherEndReadsSlowly) {
   constexpr int kBoundMs = 200;
   // Far more than a terminal holds, and than the reader takes in the bound.
   const std::vector<uint8_t> bytes(size_t{1} << 20);
-  sim::OpenedTransport device = sim::open_pty_transport(sim::Options{});
+  sim::OpenedTransport device = sim::open_pty_transport();
   ASSERT_NE(device.transport, nullptr) << device.error;
   const std::unique_ptr<vr815::Line> host =
       vr815::line_open(device.name.c_str(), 115200);

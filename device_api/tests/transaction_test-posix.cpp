@@ -1,6 +1,6 @@
-// Replies that come late, during a later call's wait: the library against
-// vr815-sim holding chosen answers back (--late), and a seeded soak of
-// random reply delays around the reply timeout.
+// A call's exchange against replies that come late, during a later call's
+// wait: the library against vr815-sim holding chosen answers back (--late),
+// and a seeded soak of random reply delays around the reply timeout.
 #include <gtest/gtest.h>
 
 #include <algorithm>
