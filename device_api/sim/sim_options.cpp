@@ -238,8 +238,9 @@ const OptionRow kOptions[] = {
          "close the line when frame N arrives,",
          "without answering it: that call and later",
          "ones fail with a line error " + code_text(VR815_ERR_LINE) + ";",
-         "0: the line is down from the start, so",
-         "opening it fails",
+         "0: the line is down from the start: a",
+         "host's open fails, or on --port its calls",
+         "go unanswered",
      },
      [](ParsedOptions& p, const std::string& v) {
        uint64_t n = 0;
