@@ -5,6 +5,10 @@
 #   finish
 #       Ends the test: status 1 when a check failed (naming $work, where
 #       the outputs are), 0 otherwise.
+#   skip_without_expected_report
+#       Ends the test as skipped (77) when $expected_report, the native
+#       build's vr815-expected-report, is missing: the Windows tests take
+#       their expected reports from the native build.
 #   check_report NAME PORT [OPTIONS...]
 #       NAME.out holds a run of vr815-test; its report, from the banner on,
 #       line ends as on Linux and the handle masked, must start with the
@@ -26,6 +30,13 @@ finish() {
   fi
   echo "all checks passed"
   exit 0
+}
+
+skip_without_expected_report() {
+  [ -x "$expected_report" ] && return 0
+  echo "SKIP: no native vr815-expected-report at '$expected_report'"
+  echo "      (build the default preset first, or set VR815_NATIVE_BUILD_DIR)"
+  exit 77
 }
 
 check_report() {

@@ -43,11 +43,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../support/checks.sh"
 . "$here/../support/packages.sh"
 
-if [ ! -x "$expected_report" ]; then
-  echo "SKIP: no native vr815-expected-report at '$expected_report'"
-  echo "      (build the default preset first, or set VR815_NATIVE_BUILD_DIR)"
-  exit 77
-fi
+skip_without_expected_report
 
 rm -rf "$work"
 mkdir -p "$work"

@@ -35,11 +35,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../support/checks.sh"
 
 expected_report=$native_build/tests/support/vr815-expected-report
-if [ ! -x "$expected_report" ]; then
-  echo "SKIP: no native build with vr815-expected-report at '$native_build'"
-  echo "      (build the default preset first, or set VR815_NATIVE_BUILD_DIR)"
-  exit 77
-fi
+skip_without_expected_report
 if ! command -v socat >/dev/null 2>&1; then
   echo "SKIP: no socat for the virtual serial pairs"
   exit 77
