@@ -17,11 +17,21 @@ if(NOT VR815_VENDOR_HEADER_DIR AND NOT VR815_VENDOR_IMPORT_LIB)
   return()
 endif()
 
+# Folders as CMake writes them, whichever slashes they were given with (the
+# presets join $env{VR815_SDK} and a subfolder with '/').
+foreach(var VR815_VENDOR_HEADER_DIR VR815_VENDOR_IMPORT_LIB VR815_VENDOR_DLL)
+  file(TO_CMAKE_PATH "${${var}}" ${var})
+endforeach()
+
 if(NOT WIN32)
   message(FATAL_ERROR "The maker's library is a Windows DLL: build for Windows to use VR815_VENDOR_HEADER_DIR")
 endif()
 if(NOT EXISTS "${VR815_VENDOR_HEADER_DIR}/VR815_DLL.h")
-  message(FATAL_ERROR "VR815_VENDOR_HEADER_DIR: no VR815_DLL.h in '${VR815_VENDOR_HEADER_DIR}'")
+  set(hint "")
+  if("$ENV{VR815_SDK}" STREQUAL "")
+    set(hint " (the presets vendor and vendor-debug take the maker's kit from the folder that the environment variable VR815_SDK names, and it is not set)")
+  endif()
+  message(FATAL_ERROR "VR815_VENDOR_HEADER_DIR: no VR815_DLL.h in '${VR815_VENDOR_HEADER_DIR}'${hint}")
 endif()
 if(NOT EXISTS "${VR815_VENDOR_IMPORT_LIB}")
   message(FATAL_ERROR "VR815_VENDOR_IMPORT_LIB: no import library at '${VR815_VENDOR_IMPORT_LIB}'")
