@@ -70,17 +70,36 @@ endfunction()
 # Windows ignores the setting and keeps the system's code page, which holds
 # some letters only. The manifest is a resource, the same for MinGW and MSVC
 # builds; MSVC's linker is told to make none of its own, which would clash.
+#
+# The manifest's text is written into the generated .rc itself, its
+# attributes in single quotes, rather than named by path: the .rc then holds
+# no path, and nothing beyond ASCII whatever the folders are called (rc.exe
+# reads a .rc in the ANSI code page), and no resource compiler has to look
+# for a file.
 function(vr815_program_manifest target)
   if(NOT WIN32)
     return()
   endif()
+  file(STRINGS ${VR815_PROGRAM_MANIFEST} lines)
+  set(data "")
+  foreach(line IN LISTS lines)
+    string(STRIP "${line}" line)
+    string(REPLACE "\"" "'" line "${line}")
+    if(line MATCHES "[\\]|[^ -~]")
+      message(FATAL_ERROR "${VR815_PROGRAM_MANIFEST}: only ASCII without backslashes goes into a .rc: ${line}")
+    endif()
+    string(APPEND data "  \"${line}\"\n")
+  endforeach()
+  set_property(DIRECTORY APPEND PROPERTY
+    CMAKE_CONFIGURE_DEPENDS ${VR815_PROGRAM_MANIFEST})
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-manifest.rc)
   file(CONFIGURE OUTPUT ${rc} @ONLY CONTENT [[
+// The manifest of @target@, from cmake/program.manifest.
 #include <winuser.h>
-CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST "@VR815_PROGRAM_MANIFEST@"
+CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST
+BEGIN
+@data@END
 ]])
-  set_source_files_properties(${rc} PROPERTIES
-    OBJECT_DEPENDS ${VR815_PROGRAM_MANIFEST})
   vr815_add_resource(${target} manifest ${rc})
   if(MSVC)
     target_link_options(${target} PRIVATE /MANIFEST:NO)

@@ -56,7 +56,9 @@ void prompt_and_read_key_from_terminal() {
   struct sigaction previous[kSignalCount];
   struct sigaction restore {};
   restore.sa_handler = restore_and_reraise;
-  restore.sa_flags = SA_RESETHAND;
+  // sa_flags is an int, and glibc spells this flag as the unsigned 0x80000000:
+  // the int's sign bit, meant as a bit.
+  restore.sa_flags = static_cast<decltype(restore.sa_flags)>(SA_RESETHAND);
   sigemptyset(&restore.sa_mask);
   // A signal the program was started to ignore stays ignored.
   bool replaced[kSignalCount] = {};

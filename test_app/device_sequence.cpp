@@ -151,13 +151,14 @@ library::Handle open_device(const char* port, int32_t baud) {
 
 }  // namespace
 
-bool run_device_sequence(const char* port, int32_t baud, PauseFunction pause) {
+bool run_device_sequence(const char* port, int32_t baud,
+                         PauseFunction pause_before_call) {
   const library::Handle handle = open_device(port, baud);
   if (handle == nullptr) return false;
   Readings readings;
   for (const Step& step : kStepsAfterOpen) {
     print_step_header(step.header, step.title);
-    pause(kPauseBeforeCallMs);
+    pause_before_call(kPauseBeforeCallMs);
     step.report(step.name, step.call(handle, readings), readings);
   }
   std::printf("\n=== Test End ===\n");

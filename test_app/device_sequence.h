@@ -14,6 +14,7 @@ constexpr int32_t kPauseBeforeCallMs = 500;
 /// Runs the sequence on the port at the baud rate; true when the device was
 /// opened. A failed open prints its FAIL and hint lines and makes no other
 /// library call; any other failure is reported and the sequence goes on.
-bool run_device_sequence(const char* port, int32_t baud, PauseFunction pause);
+bool run_device_sequence(const char* port, int32_t baud,
+                         PauseFunction pause_before_call);
 
 #endif  // VR815_DEVICE_SEQUENCE_H

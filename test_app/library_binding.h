@@ -221,28 +221,27 @@ inline int32_t software_trigger(Handle handle) {
 
 namespace detail {
 /// The encoder's parameters, in their documented order.
-namespace build_frame {
-enum Parameter { kCommand, kParam, kData, kLength, kFrame };
+namespace build_frame_args {
+enum Index { kCommand, kParam, kData, kLength, kFrame };
 }
-namespace build_frame_u32 {
-enum Parameter { kCommand, kParam, kWords, kFrame };
+namespace build_frame_u32_args {
+enum Index { kCommand, kParam, kWords, kFrame };
 }
 }  // namespace detail
 
 /// The frame encoder's frame, of the type the header declares.
-using Frame = detail::Target<detail::Parameter<decltype(&VR815DDG::BuildFrame),
-                                               detail::build_frame::kFrame>>;
+using Frame =
+    detail::Target<detail::Parameter<decltype(&VR815DDG::BuildFrame),
+                                     detail::build_frame_args::kFrame>>;
 /// The encoder's word list, of the type the header declares.
 using Words =
     detail::Target<detail::Parameter<decltype(&VR815DDG::BuildFrameU32),
-                                     detail::build_frame_u32::kWords>>;
+                                     detail::build_frame_u32_args::kWords>>;
 
-static_assert(
-    std::is_same_v<
-        Frame,
-        detail::Target<detail::Parameter<decltype(&VR815DDG::BuildFrameU32),
-                                         detail::build_frame_u32::kFrame>>>,
-    "BuildFrame and BuildFrameU32 must fill the same kind of frame");
+static_assert(std::is_same_v<Frame, detail::Target<detail::Parameter<
+                                        decltype(&VR815DDG::BuildFrameU32),
+                                        detail::build_frame_u32_args::kFrame>>>,
+              "BuildFrame and BuildFrameU32 must fill the same kind of frame");
 
 /// A word list holding the values, each converted to the list's element type.
 inline Words words(std::initializer_list<uint32_t> values) {
@@ -260,10 +259,10 @@ inline void build_frame(uint8_t command, uint16_t param, Frame& frame) {
 }
 
 /// Appends one frame carrying the words.
-inline void build_frame_words(uint8_t command, uint16_t param, Words& words,
+inline void build_frame_words(uint8_t command, uint16_t param, Words& word_list,
                               Frame& frame) {
   detail::call(&VR815DDG::BuildFrameU32, command, param,
-               detail::Ref<Words>{&words}, detail::Ref<Frame>{&frame});
+               detail::Ref<Words>{&word_list}, detail::Ref<Frame>{&frame});
 }
 
 /// Has the library print the frame, without a label, and end the line.

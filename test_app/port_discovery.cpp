@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
-#include "number_text.h"
 #include "port_selection.h"
 
 namespace {
@@ -22,10 +22,21 @@ bool is_com_port_name(const char* name, size_t len) {
   return true;
 }
 
+/// A port name's number as its sort key: a number beyond the signed 32-bit
+/// range is one past the largest, so that its name sorts after every other.
+int64_t port_number(const char* digits) {
+  int64_t n = 0;
+  for (; *digits != '\0'; ++digits) {
+    n = n * 10 + (*digits - '0');
+    if (n > INT32_MAX) return int64_t{INT32_MAX} + 1;
+  }
+  return n;
+}
+
 }  // namespace
 
 std::vector<std::string> com_ports_from_names(const char* names, size_t size) {
-  std::vector<std::pair<int32_t, std::string>> found;
+  std::vector<std::pair<int64_t, std::string>> found;
   size_t pos = 0;
   while (pos < size && names[pos] != '\0') {
     const void* end = std::memchr(names + pos, '\0', size - pos);
@@ -34,8 +45,7 @@ std::vector<std::string> com_ports_from_names(const char* names, size_t size) {
         static_cast<size_t>(static_cast<const char*>(end) - (names + pos));
     if (is_com_port_name(names + pos, len)) {
       std::string name(names + pos, len);
-      found.emplace_back(read_int32_saturating(name.c_str() + 3),
-                         std::move(name));
+      found.emplace_back(port_number(name.c_str() + 3), std::move(name));
     }
     pos += len + 1;
   }

@@ -19,13 +19,13 @@
 
 namespace {
 
-bool is_tty_s_name(const char* name, long* index) {
+bool is_tty_s_name(const char* name, long* tty_number) {
   if (std::strncmp(name, "ttyS", 4) != 0 || name[4] == '\0') return false;
   for (const char* p = name + 4; *p != '\0'; ++p) {
     if (*p < '0' || *p > '9') return false;
   }
   if (std::strlen(name + 4) > 6) return false;
-  *index = std::strtol(name + 4, nullptr, 10);
+  *tty_number = std::strtol(name + 4, nullptr, 10);
   return true;
 }
 
@@ -47,11 +47,11 @@ bool read_tty_s_names(const char* sys_class_tty, char* buffer, size_t size) {
   if (dir == nullptr) return false;
   size_t used = 0;
   while (const dirent* entry = readdir(dir.get())) {
-    long index = 0;
-    if (!is_tty_s_name(entry->d_name, &index)) continue;
+    long tty_number = 0;
+    if (!is_tty_s_name(entry->d_name, &tty_number)) continue;
     if (!uart_present(sys_class_tty, entry->d_name)) continue;
     char name[32];
-    const int len = std::snprintf(name, sizeof name, "COM%ld", index + 1);
+    const int len = std::snprintf(name, sizeof name, "COM%ld", tty_number + 1);
     // Keep room for this name's zero byte and the list's closing one.
     if (len <= 0 || used + static_cast<size_t>(len) + 2 > size) break;
     std::memcpy(buffer + used, name, static_cast<size_t>(len) + 1);

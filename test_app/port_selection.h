@@ -21,8 +21,8 @@ std::string SelectComPort(DeviceNameSource device_names);
 /// byte, the list by an empty name), in ascending order of port number.
 /// Reads nothing past names[size - 1]; a last name that the buffer cuts off
 /// before its zero byte is left out. A number beyond the signed 32-bit range
-/// counts as the largest, so such a name sorts after every real port; names
-/// with equal numbers keep the system's order.
+/// counts as one past the largest, so such a name sorts after every name
+/// whose number fits; names with equal numbers keep the system's order.
 std::vector<std::string> com_ports_from_names(const char* names, size_t size);
 
 /// The dialogue over the given list, reading answers from in and writing to

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Builds and runs every test of the project, as CI does: the C++ layout
-# check, then each preset's workflow: the native build and its tests (and
-# the Linux and source packages), the Windows build and its tests under
-# Wine (and the zip), the native tests under the address and
+# check, then each preset's round (tools/workflow.sh): the native build and
+# its tests (and the Linux and source packages), the Windows build and its
+# tests under Wine (and the zip), the native tests under the address and
 # undefined-behaviour sanitizers, and short runs of each fuzz target. About
 # ten minutes on two cores.
 #
@@ -22,5 +22,5 @@ tools/check-format.sh
 # default preset goes first.
 for preset in default windows-x64 asan fuzz; do
   echo "=== $preset"
-  cmake --workflow --preset "$preset" </dev/null
+  tools/workflow.sh "$preset" </dev/null
 done

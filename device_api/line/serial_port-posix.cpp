@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "serial_port-posix.h"
 #include "serial_port.h"
 #include "socket.h"
 
@@ -52,29 +53,6 @@ bool speed_for(int32_t rate, speed_t* speed) {
     }
   }
   return false;
-}
-
-/// Highest n accepted in "COM<n>".
-constexpr long kMaxComNumber = 256;
-
-/// Device path for a port name: a name containing '/' is a path as given;
-/// "COM<n>" (any case, n from 1 to kMaxComNumber) is /dev/ttyS<n-1>.
-bool device_path(const char* name, std::string* path) {
-  if (std::strchr(name, '/') != nullptr) {
-    *path = name;
-    return true;
-  }
-  if (std::strlen(name) < 4 || strncasecmp(name, "COM", 3) != 0) return false;
-  const char* digits = name + 3;
-  if (digits[0] < '1' || digits[0] > '9') return false;
-  long n = 0;
-  for (const char* p = digits; *p != '\0'; ++p) {
-    if (*p < '0' || *p > '9') return false;
-    n = n * 10 + (*p - '0');
-    if (n > kMaxComNumber) return false;
-  }
-  *path = "/dev/ttyS" + std::to_string(n - 1);
-  return true;
 }
 
 /// Unix98 pseudo-terminal slaves (/dev/pts/N): majors 136 to 143. They have
@@ -245,10 +223,28 @@ void SerialPort::discard_input() {
 
 }  // namespace
 
+bool serial_device_path(const char* name, std::string* path) {
+  if (std::strchr(name, '/') != nullptr) {
+    *path = name;
+    return true;
+  }
+  if (std::strlen(name) < 4 || strncasecmp(name, "COM", 3) != 0) return false;
+  const char* digits = name + 3;
+  if (digits[0] < '1' || digits[0] > '9') return false;
+  long n = 0;
+  for (const char* p = digits; *p != '\0'; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    n = n * 10 + (*p - '0');
+    if (n > kMaxComNumber) return false;
+  }
+  *path = "/dev/ttyS" + std::to_string(n - 1);
+  return true;
+}
+
 std::unique_ptr<Line> serial_open(const char* name, int32_t baud) {
   std::string path;
   speed_t speed{};
-  if (name == nullptr || !device_path(name, &path) ||
+  if (name == nullptr || !serial_device_path(name, &path) ||
       !speed_for(baud, &speed)) {
     return nullptr;
   }

@@ -1,7 +1,6 @@
 #include "protocol.h"
 
 #include <cmath>
-#include <limits>
 #include <string>
 
 namespace vr815::protocol {
@@ -146,9 +145,13 @@ const Command* find_command(std::string_view name) {
 
 bool period_ticks_from_hz(double hz, uint32_t* ticks) {
   if (!std::isfinite(hz) || hz <= 0.0) return false;
-  const double t = std::round(kTicksPerSecond / hz);
-  if (!(t >= 1.0 && t <= static_cast<double>(UINT32_MAX))) return false;
-  *ticks = static_cast<uint32_t>(t);
+  // The range holds before the rounding: a frequency the device cannot make
+  // is refused, not set to the nearest one it can.
+  const double period = kTicksPerSecond / hz;
+  if (!(period >= 1.0 && period <= static_cast<double>(kMaxPeriodTicks))) {
+    return false;
+  }
+  *ticks = static_cast<uint32_t>(std::round(period));
   return true;
 }
 
@@ -157,10 +160,8 @@ double hz_from_period_ticks(uint32_t ticks) {
 }
 
 bool counts_from_ns(int64_t ns, uint64_t* counts) {
-  if (ns < 0 || ns > std::numeric_limits<int64_t>::max() / kCountsPerNs) {
-    return false;
-  }
-  *counts = static_cast<uint64_t>(ns * kCountsPerNs);
+  if (ns < 0 || ns > kMaxTimeNs) return false;
+  *counts = static_cast<uint64_t>(ns) * static_cast<uint64_t>(kCountsPerNs);
   return true;
 }
 

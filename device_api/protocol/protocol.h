@@ -164,11 +164,19 @@ constexpr double kTicksPerSecond = 250e6;
 /// Resolution of delay and width: 10 ps, 100 counts per ns.
 constexpr int64_t kCountsPerNs = 100;
 
-/// Period in ticks for a frequency; false when no period of 1 to 2^32-1
-/// ticks gives it (zero, negative, not finite, too high or too low).
+/// Trigger periods are 1 to kMaxPeriodTicks ticks.
+constexpr uint32_t kMaxPeriodTicks = UINT32_MAX;
+/// Longest delay or width: the most whole ns whose 10 ps count fits the
+/// wire's 64 bits, 184467440737095516 ns (about 5.8 years).
+constexpr int64_t kMaxTimeNs =
+    static_cast<int64_t>(UINT64_MAX / static_cast<uint64_t>(kCountsPerNs));
+
+/// Period in ticks for a frequency, rounded to the nearest tick; false when
+/// the period it gives is not 1 to kMaxPeriodTicks ticks before rounding:
+/// zero, negative, not finite, above 250 MHz or below 250 MHz / (2^32-1).
 bool period_ticks_from_hz(double hz, uint32_t* ticks);
 double hz_from_period_ticks(uint32_t ticks);
-/// 10 ps count for a time in ns; false when negative or beyond 64 bits.
+/// 10 ps count for a time in ns; false when negative or beyond kMaxTimeNs.
 bool counts_from_ns(int64_t ns, uint64_t* counts);
 /// Whole ns of a 10 ps count (rounded down).
 int64_t ns_from_counts(uint64_t counts);

@@ -127,10 +127,9 @@ std::string range_text(long long lo, long long hi) {
 std::string code_text(int32_t code) { return "(" + std::to_string(code) + ")"; }
 
 /// Degrees Celsius as the usage text shows them, e.g. 25.5.
-std::string degrees_text(int32_t milli_celsius) {
+std::string degrees_text(double celsius) {
   std::ostringstream text;
-  text << static_cast<double>(milli_celsius) /
-              protocol::kMilliCelsiusPerCelsius;
+  text << celsius;
   return text.str();
 }
 
@@ -251,8 +250,14 @@ const OptionRow kOptions[] = {
      }},
     {"--temperature",
      "C",
-     {"temperature to report (default " +
-      degrees_text(protocol::kPowerOnMilliCelsius) + ")"},
+     {
+         "temperature to report (" + degrees_text(kMinCelsius) + ".." +
+             degrees_text(kMaxCelsius) + ",",
+         "default " +
+             degrees_text(static_cast<double>(protocol::kPowerOnMilliCelsius) /
+                          protocol::kMilliCelsiusPerCelsius) +
+             ")",
+     },
      [](ParsedOptions& p, const std::string& v) {
        double c = 0.0;
        const bool good = celsius(v, &c);

@@ -2,6 +2,7 @@
 // protocol, what it refuses, and what it keeps.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "device_state.h"
@@ -36,9 +37,11 @@ TEST(SimDevice, RefusesWhatTheDeviceCannotTakeAndKeepsItsState) {
       {"channel 5", request(0x06, 0x0501), proto::kStatusBadParameter},
       {"enable 2", request(0x06, 0x0102), proto::kStatusBadParameter},
       {"global 2", request(0x07, 2), proto::kStatusBadParameter},
+      {"delay channel 0", request(0x08, 0, {1, 0}), proto::kStatusBadParameter},
       {"delay channel 5", request(0x08, 5, {1, 0}), proto::kStatusBadParameter},
       {"delay one word", request(0x08, 1, {1}), proto::kStatusBadLength},
       {"width channel 0", request(0x09, 0, {1, 0}), proto::kStatusBadParameter},
+      {"width channel 5", request(0x09, 5, {1, 0}), proto::kStatusBadParameter},
       {"trigger with data", request(0x14, 0, {1}), proto::kStatusBadLength},
       {"trigger parameter 1", request(0x14, 1), proto::kStatusBadParameter},
       {"freq parameter 1", request(0x05, 1, {1}), proto::kStatusBadParameter},
@@ -53,6 +56,35 @@ TEST(SimDevice, RefusesWhatTheDeviceCannotTakeAndKeepsItsState) {
     EXPECT_TRUE(a.words.empty());
     const sim::Answer t = sim::answer_request(state, request(0xC1, 1), {});
     EXPECT_EQ(t.words, (Words{0, 0, 0, 0, 0, 250000, 0}));
+  }
+}
+
+// The other side of each range the test above refuses past: the last value
+// taken at either edge.
+TEST(SimDevice, TakesEachParameterToTheEdgesOfItsRange) {
+  const struct {
+    const char* what;
+    proto::Frame frame;
+  } cases[] = {
+      {"wire mode 0", request(0x01, 0)},
+      {"wire mode 3", request(0x01, 3)},
+      {"period 1", request(0x05, 0, {1})},
+      {"period 2^32-1", request(0x05, 0, {UINT32_MAX})},
+      {"channel 1 off", request(0x06, 0x0100)},
+      {"channel 4 on", request(0x06, 0x0401)},
+      {"global 0", request(0x07, 0)},
+      {"global 1", request(0x07, 1)},
+      {"delay channel 1", request(0x08, 1, {UINT32_MAX, UINT32_MAX})},
+      {"delay channel 4", request(0x08, 4, {0, 0})},
+      {"width channel 1", request(0x09, 1, {0, 0})},
+      {"width channel 4", request(0x09, 4, {UINT32_MAX, UINT32_MAX})},
+      {"timing channel 0", request(0xC1, 0)},
+      {"timing channel 4", request(0xC1, 4)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::DeviceState state;
+    EXPECT_EQ(sim::answer_request(state, c.frame, {}).status, proto::kStatusOk);
   }
 }
 

@@ -17,6 +17,7 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "VR815_DLL.h"
@@ -409,6 +410,89 @@ TEST(DeviceCalls, BadArgumentsAreRefusedWithoutSendingAnything) {
   int i = 0;
   for (const auto& call : calls) EXPECT_EQ(call(), VR815_ERR_BAD_ARG) << i++;
   EXPECT_TRUE(sim.log_lines().empty());
+  vr815_close(h);
+}
+
+// Each documented range at both of its edges: the last value taken on
+// either side goes to the device, which takes it; one past is refused and
+// nothing is sent.
+TEST(DeviceCalls, EachRangeIsTakenToItsEdgesAndRefusedOnePast) {
+  SimProcess sim({}, true);
+  void* h = vr815_init(sim.port().c_str(), 115200);
+  ASSERT_NE(h, nullptr);
+  int64_t d = 0;
+  int64_t w = 0;
+  int32_t m = 0;
+  double hz = 0.0;
+  const auto narrow = [](int64_t v) { return static_cast<int32_t>(v); };
+  const struct {
+    const char* what;
+    std::function<int32_t(int64_t)> call;
+    int64_t lowest;
+    int64_t highest;
+  } ranges[] = {
+      {"read_timing_config channel",
+       [&](int64_t v) {
+         return vr815_read_timing_config(h, narrow(v), &d, &w, &m, &hz);
+       },
+       1, 4},
+      {"set_output_channel channel",
+       [&](int64_t v) { return vr815_set_output_channel(h, narrow(v), 1); }, 1,
+       4},
+      {"set_output_channel enable",
+       [&](int64_t v) { return vr815_set_output_channel(h, 4, narrow(v)); }, 0,
+       1},
+      {"set_delay channel",
+       [&](int64_t v) { return vr815_set_delay(h, narrow(v), 10); }, 1, 4},
+      {"set_delay ns", [&](int64_t v) { return vr815_set_delay(h, 1, v); }, 0,
+       proto::kMaxTimeNs},
+      {"set_pulse_width channel",
+       [&](int64_t v) { return vr815_set_pulse_width(h, narrow(v), 100); }, 1,
+       4},
+      {"set_pulse_width ns",
+       [&](int64_t v) { return vr815_set_pulse_width(h, 4, v); }, 0,
+       proto::kMaxTimeNs},
+      {"set_global_output enable",
+       [&](int64_t v) { return vr815_set_global_output(h, narrow(v)); }, 0, 1},
+      {"set_trigger mode",
+       [&](int64_t v) { return vr815_set_trigger(h, narrow(v)); },
+       VR815_TRIG_INTERNAL, VR815_TRIG_SOFTWARE},
+  };
+  const auto check = [&sim](const std::string& what, bool taken,
+                            const std::function<int32_t()>& call) {
+    SCOPED_TRACE(what);
+    const size_t sent = sim.log_lines().size();
+    EXPECT_EQ(call(), taken ? VR815_OK : VR815_ERR_BAD_ARG);
+    EXPECT_EQ(sim.log_lines().size(), sent + (taken ? 1 : 0));
+  };
+  for (const auto& r : ranges) {
+    const std::pair<int64_t, bool> edges[] = {{r.lowest - 1, false},
+                                              {r.lowest, true},
+                                              {r.highest, true},
+                                              {r.highest + 1, false}};
+    for (const auto& [value, taken] : edges) {
+      const int64_t v = value;
+      check(std::string(r.what) + " " + std::to_string(v), taken,
+            [&] { return r.call(v); });
+    }
+  }
+  // 250 MHz, a period of one tick, down to a period of 2^32-1 ticks.
+  const double highest_hz = proto::kTicksPerSecond;
+  const double lowest_hz = proto::kTicksPerSecond / proto::kMaxPeriodTicks;
+  const struct {
+    const char* what;
+    double hz;
+    bool taken;
+  } frequencies[] = {
+      {"just above 250 MHz", std::nextafter(highest_hz, 1e300), false},
+      {"250 MHz", highest_hz, true},
+      {"a period of 2^32-1 ticks", lowest_hz, true},
+      {"just below that", std::nextafter(lowest_hz, 0.0), false},
+  };
+  for (const auto& f : frequencies) {
+    check(std::string("set_trigger_freq ") + f.what, f.taken,
+          [&] { return vr815_set_trigger_freq(h, f.hz); });
+  }
   vr815_close(h);
 }
 

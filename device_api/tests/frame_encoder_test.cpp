@@ -63,6 +63,13 @@ TEST(FrameEncoder, BuildFrameCarriesDataAndTakesBadLengthsAsNone) {
   EXPECT_EQ(dump(with_data, nullptr),
             vr815::test::frame_row("SET_DELAY").hex + "\n");
 
+  // The least data a frame carries, one byte, next to none at 0.
+  std::vector<uint8_t> one_byte;
+  VR815DDG::BuildFrame(VR815DDG::SET_DELAY, 1, data, 1, one_byte);
+  ASSERT_EQ(one_byte.size(), 6u + 1u + 2u);
+  EXPECT_EQ(one_byte[4], 1);
+  EXPECT_EQ(one_byte[6], data[0]);
+
   const std::string empty_frame = vr815::test::frame_row("READ_TEMP").hex;
   for (const int32_t len : {0, -1, INT32_MIN}) {
     std::vector<uint8_t> frame;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -86,6 +88,49 @@ TEST(Units, CountsReadBackAsWholeNsRoundedDown) {
   for (const auto& c : cases) {
     EXPECT_EQ(proto::ns_from_counts(c.counts), c.ns) << c.counts;
   }
+}
+
+TEST(Units, FrequenciesAndTimesAreTakenToTheEdgesOfTheirRangesAndNoFurther) {
+  // 250 MHz is a period of one tick; the lowest frequency, one of 2^32-1.
+  const double highest_hz = proto::kTicksPerSecond;
+  const double lowest_hz = proto::kTicksPerSecond / proto::kMaxPeriodTicks;
+  const struct {
+    double hz;
+    bool taken;
+    uint32_t ticks;
+  } frequencies[] = {
+      {highest_hz, true, 1},
+      {std::nextafter(highest_hz, 1e300), false, 0},
+      {2 * highest_hz, false, 0},  // would round to one tick
+      {lowest_hz, true, proto::kMaxPeriodTicks},
+      {std::nextafter(lowest_hz, 0.0), false, 0},
+      {lowest_hz * (1 - 1e-12), false, 0},  // would round to 2^32-1 ticks
+  };
+  for (const auto& f : frequencies) {
+    uint32_t ticks = 7;
+    EXPECT_EQ(proto::period_ticks_from_hz(f.hz, &ticks), f.taken) << f.hz;
+    EXPECT_EQ(ticks, f.taken ? f.ticks : 7) << f.hz;
+  }
+
+  const struct {
+    int64_t ns;
+    bool taken;
+    uint64_t counts;
+  } times[] = {
+      {-1, false, 0},
+      {0, true, 0},
+      {proto::kMaxTimeNs, true, UINT64_MAX - UINT64_MAX % 100},
+      {proto::kMaxTimeNs + 1, false, 0},
+  };
+  for (const auto& t : times) {
+    uint64_t counts = 7;
+    EXPECT_EQ(proto::counts_from_ns(t.ns, &counts), t.taken) << t.ns;
+    EXPECT_EQ(counts, t.taken ? t.counts : 7) << t.ns;
+    if (t.taken) {
+      EXPECT_EQ(proto::ns_from_counts(counts), t.ns);
+    }
+  }
+  EXPECT_EQ(proto::kMaxTimeNs, 184467440737095516);
 }
 
 TEST(TriggerModes, LibraryModesGoOutAsWireModes013AndWireMode2HasNone) {

@@ -26,6 +26,7 @@
 
 #include "VR815_DLL.h"
 #include "files.h"
+#include "serial_port-posix.h"
 #include "sim_process.h"
 #include "test_clock.h"
 
@@ -161,6 +162,28 @@ TEST(PortOpen, RefusesNamesThatAreNeitherPathNorComPort) {
     EXPECT_EQ(vr815_init(name, 115200), nullptr) << name;
   }
   EXPECT_EQ(vr815_init(nullptr, 115200), nullptr);
+}
+
+TEST(PortNames, ComNamesAreTheTtySPortsFromCom1ToCom256) {
+  const struct {
+    const char* name;
+    const char* path;  ///< null: refused
+  } cases[] = {
+      {"COM0", nullptr},
+      {"COM1", "/dev/ttyS0"},
+      {"com2", "/dev/ttyS1"},
+      {"COM256", "/dev/ttyS255"},
+      {"COM257", nullptr},
+      {"COM2560", nullptr},  // one digit too many
+      {"COM0256", nullptr},
+      {"/dev/ttyS300", "/dev/ttyS300"},  // a path is taken as given
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = "unread";
+    ASSERT_EQ(vr815::serial_device_path(c.name, &path), c.path != nullptr);
+    EXPECT_EQ(path, c.path != nullptr ? c.path : "unread");
+  }
 }
 
 TEST(PortOpen, SecondOpenOfAPortInUseFails) {

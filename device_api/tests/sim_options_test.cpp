@@ -140,6 +140,82 @@ TEST(SimOptions, RefusesBadValuesWithOneLine) {
   }
 }
 
+// Every option that takes a number, at both edges of its range: the last
+// value taken, read as given, and the first refused. --late's MS has the
+// range of --delay-ms and is held at its edges by the tests above.
+TEST(SimOptions, NumbersAreTakenToTheEdgesOfTheirRangesAndNoFurther) {
+  using Read = long long (*)(const sim::Options&);
+  const Read listen = [](const sim::Options& o) -> long long {
+    return o.listen_address.port;
+  };
+  const Read baud = [](const sim::Options& o) -> long long { return o.baud; };
+  const Read fail = [](const sim::Options& o) -> long long {
+    return o.settings.fails.at(0x08);
+  };
+  const Read delay = [](const sim::Options& o) -> long long {
+    return o.settings.delay_ms;
+  };
+  const Read late_frame = [](const sim::Options& o) -> long long {
+    return static_cast<long long>(o.settings.late_ms.begin()->first);
+  };
+  const Read hangup = [](const sim::Options& o) -> long long {
+    return static_cast<long long>(*o.settings.hangup_after);
+  };
+  const Read milli_celsius = [](const sim::Options& o) -> long long {
+    return o.settings.milli_celsius;
+  };
+  const struct {
+    std::vector<std::string> args;
+    Read read;  ///< null: refused
+    long long value;
+  } cases[] = {
+      {{"--listen", "0"}, listen, 0},
+      {{"--listen", "65535"}, listen, 65535},
+      {{"--listen", "65536"}, nullptr, 0},
+      {{"--listen", "127.0.0.1:65535"}, listen, 65535},
+      {{"--listen", "127.0.0.1:65536"}, nullptr, 0},
+      {{"--port", "COM7", "--baud", "0"}, nullptr, 0},
+      {{"--port", "COM7", "--baud", "1"}, baud, 1},
+      {{"--port", "COM7", "--baud", "2147483647"}, baud, 2147483647},
+      {{"--port", "COM7", "--baud", "2147483648"}, nullptr, 0},
+      {{"--fail", "SET_DELAY=-32769"}, nullptr, 0},
+      {{"--fail", "SET_DELAY=-32768"}, fail, -32768},
+      {{"--fail", "SET_DELAY=-1"}, fail, -1},
+      {{"--fail", "SET_DELAY=0"}, nullptr, 0},
+      {{"--fail", "SET_DELAY=1"}, fail, 1},
+      {{"--fail", "SET_DELAY=32767"}, fail, 32767},
+      {{"--fail", "SET_DELAY=32768"}, nullptr, 0},
+      {{"--delay-ms", "-1"}, nullptr, 0},
+      {{"--delay-ms", "0"}, delay, 0},
+      {{"--delay-ms", "60000"}, delay, 60000},  // a whole minute
+      {{"--delay-ms", "60001"}, nullptr, 0},
+      {{"--late", "0=100"}, nullptr, 0},
+      {{"--late", "1=100"}, late_frame, 1},
+      {{"--late", "2147483647=100"}, late_frame, 2147483647},
+      {{"--late", "2147483648=100"}, nullptr, 0},
+      {{"--hangup-after", "-1"}, nullptr, 0},
+      {{"--hangup-after", "0"}, hangup, 0},
+      {{"--hangup-after", "2147483647"}, hangup, 2147483647},
+      {{"--hangup-after", "2147483648"}, nullptr, 0},
+      {{"--temperature", "-273.16"}, nullptr, 0},
+      {{"--temperature", "-273.15"}, milli_celsius, -273150},
+      {{"--temperature", "1000"}, milli_celsius, 1000000},
+      {{"--temperature", "1000.001"}, nullptr, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    const sim::ParsedOptions p = sim::parse_options(c.args);
+    if (c.read == nullptr) {
+      EXPECT_EQ(p.outcome, sim::ParseOutcome::Error);
+      EXPECT_EQ(p.error, "bad value '" + c.args.back() + "' for " +
+                             c.args[c.args.size() - 2]);
+    } else {
+      ASSERT_EQ(p.outcome, sim::ParseOutcome::Run) << p.error;
+      EXPECT_EQ(c.read(p.options), c.value);
+    }
+  }
+}
+
 /// The text with each roff minus sign, \-, as the character it prints.
 std::string roff_minus_signs_printed(std::string text) {
   for (size_t at = text.find("\\-"); at != std::string::npos;

@@ -51,6 +51,9 @@ TEST(ComPortsFromNames, FiltersAndSortsByPortNumber) {
       {"beyond 32 bits sorts last",
        {"COM99999999999", "COM2", "COM4294967297", "COM2147483646"},
        {"COM2", "COM2147483646", "COM99999999999", "COM4294967297"}},
+      {"the largest 32-bit number before the first beyond",
+       {"COM2147483648", "COM2147483647"},
+       {"COM2147483647", "COM2147483648"}},
       {"device paths are not ports", {"\\Device\\Serial0", "COM5"}, {"COM5"}},
   };
   for (const Case& c : cases) {

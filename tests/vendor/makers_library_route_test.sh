@@ -101,18 +101,55 @@ page_command() {
     done
 }
 
-# run_page_command NAME PATTERN: the page's command, in the source folder,
-# with the environment of a prompt that offers CMake and the compiler only.
+# run_page_command NAME PATTERN [VARIABLE=VALUE]: the page's command, in
+# the source folder, with the environment of a prompt that offers CMake and
+# the compiler only, and the variable given.
 run_page_command() {
   name=$1
   page_command "$2" >"$work/$name.args"
-  set --
+  set -- CMAKE_TOOLCHAIN_FILE="$src/cmake/toolchain-mingw64.cmake" ${3+"$3"}
   while IFS= read -r arg; do
     set -- "$@" "$arg"
   done <"$work/$name.args"
-  (cd "$src" && env -i PATH="$tools" HOME="$work/home" \
-    CMAKE_TOOLCHAIN_FILE="$src/cmake/toolchain-mingw64.cmake" \
-    "$@") >"$work/$name.log" 2>&1
+  (cd "$src" && env -i PATH="$tools" HOME="$work/home" "$@") \
+    >"$work/$name.log" 2>&1
+}
+
+# check_built BUILD_DIR PROGRAM: beside the program only the maker's DLL
+# and the compiler's runtime DLLs, which the program shares; nothing of our
+# library compiled against or linked; every generated resource script
+# plain ASCII, whatever the folders are called.
+check_built() {
+  built=$(cd "$(dirname "$src/$2")" && ls |
+    grep -Ev '^(libstdc\+\+-6|libgcc_s_seh-1|libwinpthread-1)\.dll$' | tr '\n' ' ')
+  [ "$built" = "VR815_DLL.dll vr815-test.exe " ] ||
+    fail "expected only vr815-test.exe and the maker's DLL, found: $built"
+  grep -qF "$src/device_api" "$1/compile_commands.json" &&
+    fail "the program was compiled against our library's folder"
+  grep -q "VR815_DLL.dll.a\|libVR815_DLL" "$1/build.ninja" &&
+    fail "the program is linked to our library"
+  find "$1" -name '*.rc' -exec env LC_ALL=C grep -l "$(printf '[^\t -~]')" {} + \
+    >"$work/rc-beyond-ascii" || true
+  [ -s "$work/rc-beyond-ascii" ] &&
+    fail "resource scripts with letters beyond ASCII: $(cat "$work/rc-beyond-ascii")"
+  return 0
+}
+
+# run_program NAME PROGRAM OPTIONS...: PROGRAM run under Wine on COM7, where
+# the stand-in answers (the page runs it on COM3); its report must be the
+# expected one for OPTIONS.
+run_program() {
+  name=$1
+  run=$2
+  shift 2
+  set +e
+  (cd "$src" && printf '\r\n' |
+    timeout 60 "$wine_run" "$prefix" "$run" COM7 \
+      >"$work/$name.out" 2>"$work/$name.err")
+  status=$?
+  set -e
+  [ "$status" = 0 ] || fail "$run COM7 exited with $status, expected 0"
+  check_report "$work/$name" COM7 "$@"
 }
 
 if ! run_page_command configure 'cmake -S '; then
@@ -120,33 +157,39 @@ if ! run_page_command configure 'cmake -S '; then
   fail "the page's configure command fails"
   finish
 fi
-if ! run_page_command build 'cmake --build '; then
+if ! run_page_command build 'cmake --build build'; then
   cat "$work/build.log"
   fail "vr815-test does not build against $header_dir/VR815_DLL.h"
   finish
 fi
-build_dir="$src/$(sed -n '/^-B$/{n;p;q;}' "$work/configure.args")"
-program=$(page_command 'build.*vr815-test\.exe' | head -n 1)
+build=$(sed -n '/^-B$/{n;p;q;}' "$work/configure.args")
+build_dir="$src/$build"
+program=$(page_command "$(printf '%s' "$build" | tr / .).bin.vr815-test\\.exe" |
+  head -n 1)
+check_built "$build_dir" "$program"
+run_program run "$program" "$@"
 
-# Beside the program only the maker's DLL and the compiler's runtime DLLs,
-# which the program shares.
-built=$(cd "$(dirname "$src/$program")" && ls |
-  grep -Ev '^(libstdc\+\+-6|libgcc_s_seh-1|libwinpthread-1)\.dll$' | tr '\n' ' ')
-[ "$built" = "VR815_DLL.dll vr815-test.exe " ] ||
-  fail "expected only vr815-test.exe and the maker's DLL, found: $built"
-grep -qF "$src/device_api" "$build_dir/compile_commands.json" &&
-  fail "the program was compiled against our library's folder"
-grep -q "VR815_DLL.dll.a\|libVR815_DLL" "$build_dir/build.ninja" &&
-  fail "the program is linked to our library"
+# --- the page's presets, the kit named once in VR815_SDK ----------------------
 
-# The page runs it on COM3; the stand-in answers COM7.
-cd "$src"
-set +e
-printf '\r\n' | timeout 60 "$wine_run" "$prefix" "$program" COM7 \
-  >"$work/run.out" 2>"$work/run.err"
-status=$?
-set -e
-[ "$status" = 0 ] || fail "$program COM7 exited with $status, expected 0"
-check_report "$work/run" COM7 "$@"
+grep -q '^ *setx VR815_SDK "C:\\VR815 SDK"$' "$page" ||
+  fail "the page does not set VR815_SDK to the kit's folder"
+if ! run_page_command preset_configure 'cmake --preset ' VR815_SDK="$kit"; then
+  cat "$work/preset_configure.log"
+  fail "the page's preset configure command fails"
+  finish
+fi
+if ! run_page_command preset_build 'cmake --build --preset ' VR815_SDK="$kit"; then
+  cat "$work/preset_build.log"
+  fail "vr815-test does not build through the page's preset"
+  finish
+fi
+preset=$(sed -n 3p "$work/preset_configure.args")
+program=$(page_command "build.$preset.bin.vr815-test\.exe" | head -n 1)
+if [ -z "$program" ]; then
+  fail "the page does not run build\\$preset\\bin\\vr815-test.exe"
+  finish
+fi
+check_built "$src/build/$preset" "$program"
+run_program preset_run "$program" "$@"
 
 finish
