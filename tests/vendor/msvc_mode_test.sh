@@ -69,6 +69,14 @@ not_tried() {
   echo "NOT TRIED: $1: $2"
 }
 
+# no_warnings NAME LOG: the build's log holds no compiler warning.
+no_warnings() {
+  if grep -q 'warning:' "$2"; then
+    grep 'warning:' "$2"
+    fail "$1: the build warns"
+  fi
+}
+
 # --- the runtime folder and a stand-in DLL, built by the toolchain --------
 
 runtime="$work/runtime"
@@ -81,6 +89,7 @@ if ! "$cmake" -S "$here/msvc/runtime" -B "$runtime" -G Ninja \
   fail "the runtime folder and the stand-in DLL do not build"
   finish
 fi
+no_warnings "the runtime folder and the stand-in DLL" "$work/runtime.log"
 
 # The stand-in maker's kit, as the presets take it from VR815_SDK.
 kit="$work/kit"
@@ -167,13 +176,6 @@ check_compiles() {
   done <"$work/$_name.faults.summary"
 }
 
-# no_warnings NAME LOG: the build's log holds no compiler warning.
-no_warnings() {
-  if grep -q 'warning:' "$2"; then
-    grep 'warning:' "$2"
-    fail "$1: the build warns"
-  fi
-}
 
 # --- 1. the runtime in every configuration --------------------------------
 

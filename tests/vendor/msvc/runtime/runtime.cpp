@@ -4,9 +4,9 @@
 // entry points and the guards of statics beside this file): the
 // allocation functions, on the C runtime's heap (one heap for every module
 // of the process, so that a block one module allocates another may free);
-// the stack cookie that /GS checks; the marker of floating-point use; and
-// the destructor and virtual table of type_info, which the compiler's
-// run-time type information points at.
+// the new handler; the stack cookie that /GS checks; the marker of
+// floating-point use; and the destructor and virtual table of type_info,
+// which the compiler's run-time type information points at.
 #include <stdlib.h>
 #include <windows.h>
 
@@ -26,17 +26,40 @@ void __cdecl __security_check_cookie(uintptr_t cookie) {
 int _fltused = 0x9875;
 }
 
-namespace std {
-const nothrow_t nothrow{};
+namespace {
+std::new_handler g_new_handler = nullptr;
 }
+
+namespace std {
+
+const nothrow_t nothrow{};
+
+new_handler __cdecl set_new_handler(new_handler handler) noexcept {
+  return reinterpret_cast<new_handler>(
+      InterlockedExchangePointer(reinterpret_cast<void**>(&g_new_handler),
+                                 reinterpret_cast<void*>(handler)));
+}
+
+new_handler __cdecl get_new_handler() noexcept {
+  return reinterpret_cast<new_handler>(InterlockedCompareExchangePointer(
+      reinterpret_cast<void**>(&g_new_handler), nullptr, nullptr));
+}
+
+}  // namespace std
 
 namespace {
 
 void* allocate(size_t size) noexcept { return malloc(size != 0 ? size : 1); }
 
+// As the standard has it: the new handler called until the allocation
+// succeeds, bad_alloc when there is none.
 void* allocate_or_throw(size_t size) {
-  if (void* block = allocate(size)) return block;
-  throw std::bad_alloc();
+  for (;;) {
+    if (void* block = allocate(size)) return block;
+    const std::new_handler handler = std::get_new_handler();
+    if (handler == nullptr) throw std::bad_alloc();
+    handler();
+  }
 }
 
 void* allocate_aligned(size_t size, std::align_val_t align) noexcept {
@@ -44,8 +67,12 @@ void* allocate_aligned(size_t size, std::align_val_t align) noexcept {
 }
 
 void* allocate_aligned_or_throw(size_t size, std::align_val_t align) {
-  if (void* block = allocate_aligned(size, align)) return block;
-  throw std::bad_alloc();
+  for (;;) {
+    if (void* block = allocate_aligned(size, align)) return block;
+    const std::new_handler handler = std::get_new_handler();
+    if (handler == nullptr) throw std::bad_alloc();
+    handler();
+  }
 }
 
 }  // namespace
@@ -105,6 +132,13 @@ void __cdecl operator delete[](void* block, size_t, std::align_val_t) noexcept {
 }
 
 type_info::~type_info() noexcept {}
+
+// The head of the list of the names type_info::name() has undecorated,
+// which the runtime keeps and frees: an interlocked list.
+struct __type_info_node {
+  SLIST_HEADER header;
+};
+extern "C" __type_info_node __type_info_root_node = {};
 
 namespace {
 
