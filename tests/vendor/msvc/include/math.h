@@ -20,11 +20,13 @@ _ACRTIMP float __cdecl nanf(const char*);
 _ACRTIMP double __cdecl nexttoward(double, long double);
 _ACRTIMP float __cdecl nexttowardf(float, long double);
 
+// A table of one-line wrappers, laid out by hand.
+// clang-format off
 #define VR815_LD1(name) \
   static __inline long double name##l(long double x) { return name((double)x); }
-#define VR815_LD2(name)                                         \
+#define VR815_LD2(name)                                               \
   static __inline long double name##l(long double x, long double y) { \
-    return name((double)x, (double)y);                          \
+    return name((double)x, (double)y);                                \
   }
 VR815_LD1(acos) VR815_LD1(asin) VR815_LD1(atan) VR815_LD2(atan2)
 VR815_LD1(ceil) VR815_LD1(cos) VR815_LD1(cosh) VR815_LD1(exp)
@@ -41,11 +43,16 @@ VR815_LD1(trunc)
 #undef VR815_LD1
 #undef VR815_LD2
 
-static __inline long double fmal(long double x, long double y, long double z) {
+static __inline long double fmal(long double x, long double y,
+                                 long double z) {
   return fma((double)x, (double)y, (double)z);
 }
-static __inline long double frexpl(long double x, int* e) { return frexp((double)x, e); }
-static __inline long double ldexpl(long double x, int e) { return ldexp((double)x, e); }
+static __inline long double frexpl(long double x, int* e) {
+  return frexp((double)x, e);
+}
+static __inline long double ldexpl(long double x, int e) {
+  return ldexp((double)x, e);
+}
 static __inline long double modfl(long double x, long double* i) {
   double whole;
   double fraction = modf((double)x, &whole);
@@ -55,14 +62,19 @@ static __inline long double modfl(long double x, long double* i) {
 static __inline long double remquol(long double x, long double y, int* q) {
   return remquo((double)x, (double)y, q);
 }
-static __inline long double scalbnl(long double x, int e) { return scalbn((double)x, e); }
-static __inline long double scalblnl(long double x, long e) { return scalbln((double)x, e); }
+static __inline long double scalbnl(long double x, int e) {
+  return scalbn((double)x, e);
+}
+static __inline long double scalblnl(long double x, long e) {
+  return scalbln((double)x, e);
+}
 static __inline long double nanl(const char* tag) { return nan(tag); }
 static __inline int ilogbl(long double x) { return ilogb((double)x); }
 static __inline long lrintl(long double x) { return lrint((double)x); }
 static __inline long lroundl(long double x) { return lround((double)x); }
 static __inline long long llrintl(long double x) { return llrint((double)x); }
 static __inline long long llroundl(long double x) { return llround((double)x); }
+// clang-format on
 
 #ifdef __cplusplus
 }

@@ -53,7 +53,8 @@ void __cdecl operator delete[](void* block, size_t size,
 [[nodiscard]] inline void* __cdecl operator new(size_t, void* where) noexcept {
   return where;
 }
-[[nodiscard]] inline void* __cdecl operator new[](size_t, void* where) noexcept {
+[[nodiscard]] inline void* __cdecl operator new[](size_t,
+                                                  void* where) noexcept {
   return where;
 }
 inline void __cdecl operator delete(void*, void*) noexcept {}

@@ -19,12 +19,14 @@ struct __std_type_info_data {
 };
 struct __type_info_node;
 extern __type_info_node __type_info_root_node;
+// clang-format off
 __declspec(dllimport) int __cdecl __std_type_info_compare(
     const __std_type_info_data* left, const __std_type_info_data* right);
 __declspec(dllimport) size_t __cdecl __std_type_info_hash(
     const __std_type_info_data* data);
 __declspec(dllimport) const char* __cdecl __std_type_info_name(
     __std_type_info_data* data, __type_info_node* root);
+// clang-format on
 }
 
 class type_info {

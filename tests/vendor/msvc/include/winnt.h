@@ -5,7 +5,8 @@
 #ifndef VR815_OVERLAY_WINNT_H
 #define VR815_OVERLAY_WINNT_H
 
-#define _InterlockedCompareExchange128 vr815_overlay_InterlockedCompareExchange128
+#define _InterlockedCompareExchange128 \
+  vr815_overlay_InterlockedCompareExchange128
 #include_next <winnt.h>
 #undef _InterlockedCompareExchange128
 

@@ -32,7 +32,7 @@ void __cdecl run_exit_table() { _execute_onexit_table(&g_exit_table); }
 // Each module's own: a DLL's run when it is unloaded, a program's at exit.
 extern "C" _onexit_t __cdecl _onexit(_onexit_t function) {
   return _register_onexit_function(&g_exit_table, function) == 0 ? function
-                                                                  : nullptr;
+                                                                 : nullptr;
 }
 
 extern "C" int __cdecl atexit(_PVFV function) {

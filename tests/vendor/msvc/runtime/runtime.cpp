@@ -20,7 +20,8 @@ extern "C" {
 uintptr_t __security_cookie = 0x2B992DDFA232ull;
 
 void __cdecl __security_check_cookie(uintptr_t cookie) {
-  if (cookie != __security_cookie) __fastfail(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE);
+  if (cookie != __security_cookie)
+    __fastfail(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE);
 }
 
 int _fltused = 0x9875;

@@ -27,7 +27,9 @@ extern const IMAGE_TLS_DIRECTORY64 _tls_used = {
     reinterpret_cast<ULONGLONG>(&_tls_start),
     reinterpret_cast<ULONGLONG>(&_tls_end),
     reinterpret_cast<ULONGLONG>(&_tls_index),
-    reinterpret_cast<ULONGLONG>(&__xl_a + 1), 0, 0};
+    reinterpret_cast<ULONGLONG>(&__xl_a + 1),
+    0,
+    0};
 
 __declspec(thread) int _Init_thread_epoch = INT_MIN;
 
