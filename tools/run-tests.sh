@@ -14,7 +14,7 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/lib/deps.sh"
 ensure_packages run-tests "$root" cmake ninja c++ clang++-14 clang-format \
-  x86_64-w64-mingw32-g++-posix wine socat
+  x86_64-w64-mingw32-g++-posix wine socat clang-cl-14 lld-link-14 llvm-rc-14
 
 cd "$root"
 tools/check-format.sh
