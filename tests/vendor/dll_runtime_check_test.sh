@@ -39,14 +39,14 @@ mkdir -p "$work"
 # $work/NAME.txt.
 configure() {
   name=$1
-  dll=$2
-  [ "$dll" = none ] && dll=""
+  given=$2
+  [ "$given" = none ] && given=""
   set +e
   "$cmake" -S "$source" -B "$work/$name" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Debug \
     -DVR815_VENDOR_HEADER_DIR="$source/device_api" \
     -DVR815_VENDOR_IMPORT_LIB="$work/VR815_DLL.lib" \
-    -DVR815_VENDOR_DLL="$dll" \
+    -DVR815_VENDOR_DLL="$given" \
     >"$work/$name.log" 2>&1
   status=$?
   set -e
